@@ -35,7 +35,8 @@ void Application::Run() {
 void Application::Terminate() {
   terminated_ = true;
   Form::CancelAllModal();
-  quit();
+  // Leaves every running event loop without asking the windows to close.
+  exit(0);
 }
 
 void Application::DestroyForms() {

@@ -20,12 +20,15 @@ std::filesystem::path ExecutableFolder() {
   return error ? std::filesystem::path() : exe.parent_path();
 }
 
-bool EndsWithDll(std::string_view name) {
-  if (name.size() < 4) return false;
-  std::string tail(name.substr(name.size() - 4));
-  std::transform(tail.begin(), tail.end(), tail.begin(),
+std::string Lowercase(std::string_view text) {
+  std::string result(text);
+  std::transform(result.begin(), result.end(), result.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return tail == ".dll";
+  return result;
+}
+
+bool EndsWithDll(std::string_view name) {
+  return name.size() >= 4 && Lowercase(name.substr(name.size() - 4)) == ".dll";
 }
 
 void* Open(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
@@ -34,7 +37,8 @@ void* Open(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTL
 
 std::string PlatformLibraryName(std::string_view windowsName) {
   if (!EndsWithDll(windowsName)) return std::string(windowsName);
-  return "lib" + std::string(windowsName.substr(0, windowsName.size() - 4)) + ".so";
+  // Windows file names ignore case; the shared objects are named in lower case.
+  return "lib" + Lowercase(windowsName.substr(0, windowsName.size() - 4)) + ".so";
 }
 
 std::filesystem::path ProgramFolder() {

@@ -40,7 +40,8 @@ class DynamicLibrary {
   bool owned_ = true;
 };
 
-// "fendrel.dll" -> "libfendrel.so" on Linux; unchanged on Windows.
+// "fendrel.dll" (in any letter case) -> "libfendrel.so" on Linux; other names
+// stay as they are.
 std::string PlatformLibraryName(std::string_view windowsName);
 
 // The folder searched first: the executable's own folder. A test may replace

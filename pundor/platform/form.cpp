@@ -101,12 +101,7 @@ void Form::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  if (modalLoop_) {
-    // The modal loop hides the window itself once it returns.
-    event->ignore();
-    EndModal(ModalResult::Cancel);
-    return;
-  }
+  if (modalLoop_) EndModal(ModalResult::Cancel);
   event->accept();
 }
 
