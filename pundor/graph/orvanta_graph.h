@@ -19,6 +19,7 @@
 #include <optional>
 #include <vector>
 
+class QPainter;
 class TOrvantaGraph;
 
 // One curve: 256 levels in dBm, indexed by raw value, with its colour and the
@@ -144,7 +145,6 @@ class TOrvantaGraph : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void changeEvent(QEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
@@ -153,33 +153,41 @@ class TOrvantaGraph : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  struct TextMetrics;
+
   template <typename T>
   void Assign(T& field, const T& value);
 
-  void LayOut();
-  void DrawBackground();
-  void DrawAxes(class QPainter& painter);
-  void DrawTicks(QPainter& painter);
-  void DrawCaptions(QPainter& painter);
-  void DrawLegend(QPainter& painter);
-  void DrawPlot(QImage& image, const QRect& area) const;
+  TextMetrics MeasureTexts() const;
+  void SizeImages();
+  void LayOut(const TextMetrics& metrics);
+  void DrawBackground(const TextMetrics& metrics);
+  void DrawAxes(QPainter& painter) const;
+  void DrawTicks(QPainter& painter, const TextMetrics& metrics) const;
+  void DrawCaptions(QPainter& painter, const TextMetrics& metrics) const;
+  void DrawLegend(QPainter& painter, const TextMetrics& metrics) const;
+  void DrawPlot(QPainter& painter, const QRect& area) const;
   void RenderZoomImage();
   void RedrawCurves();
+  bool HasPlot() const;
 
   void PlaceLensFirst(int x, int y);
   void FollowWithLens(int x, int y);
+  void RefitLens();
   void UpdateLensMapping();
-  QRect DrawOverlay();
+  QRect LensAround(const QRect& source) const;
+  void DrawMagnifier(QPainter& painter) const;
   void DrawFrame(QPainter& painter) const;
   QRect DrawReadout(QPainter& painter) const;
-  QRect PaintOverlayOnScreen();
+  QRect PaintOverlay();
   void RestoreScreen(const QRect& area);
+  void RefreshScreen(const QRect& changed = {});
+
   void HandleMove(QPoint pointer);
-  void DragTo(QPoint pointer);
-  void StoreDraggedLevel(double level);
   void BeginDrag(QPoint pointer);
+  void StoreDraggedLevel(QPoint pointer);
   void EndDrag();
-  void SwitchMagnifierOff();
+  void StopPointerWork();
   void Pulse();
 
   std::vector<std::unique_ptr<TDBMSet>> sets_;
