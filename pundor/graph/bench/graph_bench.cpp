@@ -49,6 +49,7 @@ void BM_PointerMoveOverPlot(benchmark::State& state) {
   const QPoint centre = shown.graph.PlotRect().center();
   shown.Enter(centre);
   // Back and forth across the lens, which therefore follows every move.
+  if (!shown.graph.MagnifierShown()) state.SkipWithError("magnifier not shown");
   const int swing = shown.graph.LensRect().width();
   int step = 0;
   for (auto _ : state) {
@@ -64,11 +65,13 @@ void BM_DragStep(benchmark::State& state) {
   const QPoint centre = shown.graph.PlotRect().center();
   shown.Enter(centre);
   shown.Send(QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+  if (shown.graph.DragIndex() < 0) state.SkipWithError("not dragging a level");
   int step = 0;
   for (auto _ : state) {
     const QPoint at = centre + QPoint(0, (step++ % 2 == 0) ? 10 : -10);
     shown.Send(QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
   }
+  if (!shown.graph.MagnifierShown()) state.SkipWithError("magnifier lost during the drag");
   shown.Send(QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
 }
 BENCHMARK(BM_DragStep)->Unit(benchmark::kMillisecond);

@@ -209,6 +209,7 @@ TEST_F(GraphMagnifierTest, MoveRepaintsOnlyWhereTheMagnifierWasAndIs) {
   QApplication::processEvents();
   graph->removeEventFilter(&recorder);
   const QRect after = graph->FrameRect() | graph->ReadoutRect();
+  EXPECT_GT(recorder.paints, 0);
   EXPECT_TRUE(QRegion(before | after).contains(recorder.region.boundingRect()));
   EXPECT_EQ(Grab(), graph->ScreenImage());
 }
