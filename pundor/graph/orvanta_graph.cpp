@@ -101,17 +101,15 @@ void CopyArea(QImage& target, const QImage& source, const QRect& area) {
   }
 }
 
-}  // namespace
-
-// ---- TDBMSet ---------------------------------------------------------------
-
-namespace {
 void CheckIndex(int index) {
   if (index < 0 || index >= TDBMSet::kLevelCount) {
     throw platform::Error("DBM index out of range (" + std::to_string(index) + ")");
   }
 }
+
 }  // namespace
+
+// ---- TDBMSet ---------------------------------------------------------------
 
 double TDBMSet::GetValue(int index) const {
   CheckIndex(index);

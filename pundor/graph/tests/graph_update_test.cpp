@@ -38,25 +38,6 @@ TEST(DBMSet, IndexOutsideTheTableIsAnErrorAndChangesNothing) {
   EXPECT_EQ(set.GetValue(0), 0.0);
 }
 
-TEST_F(GraphUpdateTest, DefaultsAtConstruction) {
-  EXPECT_EQ(graph->size(), QSize(500, 280));
-  EXPECT_EQ(graph->font().family(), "Arial");
-  EXPECT_EQ(graph->font().pointSize(), 8);
-  EXPECT_EQ(graph->palette().color(QPalette::WindowText), kYellow);
-  EXPECT_EQ(graph->Color(), QColor(0, 0, 0));
-  EXPECT_EQ(graph->AxisColor(), kYellow);
-  EXPECT_EQ(graph->GridColor(), kGridGreen);
-  EXPECT_EQ(graph->LabelColor(), kWhite);
-  EXPECT_EQ(graph->CursorPosColor(), kReadoutFill);
-  EXPECT_EQ(graph->CursorPosFontColor(), QColor(0x00, 0xC0, 0x00));
-  EXPECT_EQ(graph->Margin(), 15);
-  EXPECT_EQ(graph->LabelX(), "RAW");
-  EXPECT_EQ(graph->LabelY(), "dBm");
-  EXPECT_EQ(graph->Zoom(), 2.5);
-  EXPECT_FALSE(graph->OnDBMChanged);
-  EXPECT_EQ(graph->SetCount(), 0);
-}
-
 TEST_F(GraphUpdateTest, ImagesHaveClientAndZoomedPlotSizes) {
   const QRect p = Plot();
   EXPECT_EQ(graph->BackgroundImage().size(), QSize(500, 280));

@@ -43,14 +43,6 @@ class PointerClipTest : public ::testing::Test {
   MoveRecorder window;
 };
 
-TEST_F(PointerClipTest, FreeUntilConfined) {
-  EXPECT_EQ(platform::PointerConfinement(), std::nullopt);
-  const QPoint anywhere = window.mapToGlobal(QPoint(250, 190));
-  SendMove(anywhere);
-  ASSERT_EQ(window.moves.size(), 1u);
-  EXPECT_EQ(window.moves.back(), anywhere);
-}
-
 TEST_F(PointerClipTest, MovesOutsideArriveAtTheNearestPointInside) {
   platform::ConfinePointer(Strip());
   EXPECT_EQ(platform::PointerConfinement(), Strip());
