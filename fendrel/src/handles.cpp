@@ -17,11 +17,6 @@ int32_t CalHandles::add(std::unique_ptr<CalTable> table) {
   return static_cast<int32_t>(slots_.size() - 1);
 }
 
-CalTable* CalHandles::find(int32_t handle) const {
-  if (handle < 0 || static_cast<std::size_t>(handle) >= slots_.size()) return nullptr;
-  return slots_[static_cast<std::size_t>(handle)].get();
-}
-
 bool CalHandles::remove(int32_t handle) {
   if (find(handle) == nullptr) return false;
   slots_[static_cast<std::size_t>(handle)].reset();

@@ -13,8 +13,11 @@ class CalHandles {
  public:
   // The new table's handle. Throws std::bad_alloc.
   int32_t add(std::unique_ptr<CalTable> table);
-  // Null for a handle that is not valid.
-  CalTable* find(int32_t handle) const;
+  // Null for a handle that is not valid. Inline: every export starts here.
+  CalTable* find(int32_t handle) const {
+    if (handle < 0 || static_cast<std::size_t>(handle) >= slots_.size()) return nullptr;
+    return slots_[static_cast<std::size_t>(handle)].get();
+  }
   // False for a handle that is not valid.
   bool remove(int32_t handle);
 

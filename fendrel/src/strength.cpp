@@ -1,6 +1,7 @@
 #include "strength.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "fendrel.h"
 
@@ -13,7 +14,10 @@ constexpr double kMicrovoltsPerVolt = 1000000.0;
 // The difference of two frequencies, later >= earlier, exact in unsigned
 // arithmetic even where the signed difference would overflow.
 double frequencySpan(int64_t earlier, int64_t later) {
-  return static_cast<double>(static_cast<uint64_t>(later) - static_cast<uint64_t>(earlier));
+  const uint64_t span = static_cast<uint64_t>(later) - static_cast<uint64_t>(earlier);
+  // The signed conversion is the cheaper one, and exact for every span that fits.
+  if (span <= static_cast<uint64_t>(INT64_MAX)) return static_cast<double>(static_cast<int64_t>(span));
+  return static_cast<double>(span);
 }
 
 double levelInTenths(const CalMode& mode, uint8_t raw, int64_t frequency) {
