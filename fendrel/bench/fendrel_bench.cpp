@@ -27,11 +27,15 @@ void* operator new(std::size_t size) {
   if (liveBytes > peakBytes) peakBytes = liveBytes;
   return block;
 }
+// The replacement operator new above takes its blocks from malloc.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* block) noexcept {
   if (block == nullptr) return;
   liveBytes -= malloc_usable_size(block);
   std::free(block);
 }
+#pragma GCC diagnostic pop
 void operator delete(void* block, std::size_t) noexcept { operator delete(block); }
 
 namespace {

@@ -14,8 +14,9 @@ using ::testing::ElementsAre;
 namespace fs = std::filesystem;
 
 std::string pointLine(int64_t frequency, int32_t value) {
-  std::string line = "." + std::to_string(frequency) + " 0";
-  for (int r = 0; r < 256; ++r) line += " " + std::to_string(value);
+  std::string line = ".";
+  line.append(std::to_string(frequency)).append(" 0");
+  for (int r = 0; r < 256; ++r) line.append(" ").append(std::to_string(value));
   return line + " \r\n";
 }
 

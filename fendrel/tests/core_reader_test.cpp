@@ -121,7 +121,7 @@ TEST(NumberReader, WrapsInUnsignedArithmetic) {
   EXPECT_EQ(static_cast<int32_t>(static_cast<uint32_t>(firstNumber(".2147483648"))), INT32_MIN);
   EXPECT_EQ(static_cast<int64_t>(firstNumber(".-9223372036854775808")), INT64_MIN);
   EXPECT_EQ(firstNumber(".18446744073709551617"), 1u);
-  const std::string manyDigits = "." + std::string(400, '9');
+  const std::string manyDigits = std::string(".").append(400, '9');
   EXPECT_NO_FATAL_FAILURE(firstNumber(manyDigits));
 }
 
@@ -197,7 +197,7 @@ TEST(ReadCalTable, FillsMissingValuesWithZeroAndReadsAValueTouchingTheBreak) {
 
 TEST(ReadCalTable, IgnoresValuesBeyondThe256th) {
   std::string line = ".100 0";
-  for (int i = 0; i < 300; ++i) line += " " + std::to_string(i);
+  for (int i = 0; i < 300; ++i) line.append(" ").append(std::to_string(i));
   auto table = tableOf(std::string(kHeader) + line + " \n");
   const CalPoint& point = *table->Receivers[0]->Modes[0]->Points[0];
   EXPECT_EQ(point.Values[0], 0);
@@ -217,8 +217,8 @@ TEST(ReadCalTable, HandlesEachPartOfAnOverlongLineAsALine) {
 TEST(ReadCalTable, ReadsTheSameWhateverTheSourceHandsOut) {
   std::string text(kHeader);
   for (int i = 0; i < 20; ++i) {
-    text += "." + std::to_string(i * 1000) + " 0";
-    for (int v = 0; v < 256; ++v) text += " " + std::to_string(-v * i);
+    text.append(".").append(std::to_string(i * 1000)).append(" 0");
+    for (int v = 0; v < 256; ++v) text.append(" ").append(std::to_string(-v * i));
     text += i % 2 ? " \r\n" : " \n";
   }
   const std::string whole = textOf(*tableOf(text));

@@ -42,7 +42,8 @@ CalPoint& addPoint(CalMode& mode, int64_t frequency) {
 
 std::string pointLine(const std::string& frequency, const std::string& firstValue,
                       const std::string& lastValue) {
-  std::string line = "." + frequency + " 0 " + firstValue;
+  std::string line = ".";
+  line.append(frequency).append(" 0 ").append(firstValue);
   for (int i = 1; i < 255; ++i) line += " 0";
   return line + " " + lastValue + " \r\n";
 }
