@@ -15,7 +15,7 @@
  *   CalibratedStrength s = {0};
  *   s.Size = sizeof s;                           (always 33)
  *   s.RawValue = raw;
- *   if (GetCS(cal, "VK-2000", CAL_MODE_AM, 14200000, &s) == CAL_OK)
+ *   if (GetCS(cal, "Halv-A1", CAL_MODE_AM, 14200000, &s) == CAL_OK)
  *     printf("%.1f dBm %s\n", s.DBm, SUnitLabels[s.SUnit]);
  *   SaveCALFile(cal, "receiver.cal");
  *   Unload(cal);
