@@ -145,6 +145,9 @@ bool saveCalFile(const CalTable& table, const char* path) {
   struct stat old {};
   if (::stat(path, &old) != 0) return replaceAtomically(table, path, nullptr);
   if (!S_ISREG(old.st_mode)) return saveInPlace(table, path);
+  // Replacing goes by the folder's permissions; a file the caller may not
+  // write must stay as it is.
+  if (::access(path, W_OK) != 0) return false;
   return replaceAtomically(table, path, &old);
 }
 

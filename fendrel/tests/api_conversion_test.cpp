@@ -33,10 +33,15 @@ TEST_F(Conversion, FillsTheOutputFieldsAndLeavesTheInputs) {
   ASSERT_EQ(GetCS(cal_, "VK-2000", CAL_MODE_AM, 10000000, &strength), CAL_OK);
   EXPECT_EQ(strength.Size, 33);
   EXPECT_EQ(strength.RawValue, 9);
-  EXPECT_EQ(strength.DBm, -80.0);
-  EXPECT_NEAR(strength.MicroVolts, 22.36, 0.01);
-  EXPECT_NEAR(strength.MicroVoltsPP, 2 * std::sqrt(2.0) * 22.36, 0.03);
-  EXPECT_EQ(strength.SUnit, 7);
+  // Copied out: the packed fields are not aligned for the matchers' references.
+  const double dBm = strength.DBm;
+  const double microVolts = strength.MicroVolts;
+  const double microVoltsPP = strength.MicroVoltsPP;
+  const int32_t sUnit = strength.SUnit;
+  EXPECT_EQ(dBm, -80.0);
+  EXPECT_NEAR(microVolts, 22.36, 0.01);
+  EXPECT_NEAR(microVoltsPP, 2 * std::sqrt(2.0) * 22.36, 0.03);
+  EXPECT_EQ(sUnit, 7);
 }
 
 TEST_F(Conversion, ChecksTheStructureFirstAndWritesNothingOnFailure) {

@@ -140,6 +140,15 @@ TEST_F(Files, SaveKeepsThePermissionsAndLinksOfTheOldFile) {
   EXPECT_EQ(info.st_mode & 07777, 0604u);
 }
 
+TEST_F(Files, SaveLeavesAFileTheCallerMayNotWrite) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
+  const std::string old = write("table.cal", "old");
+  ASSERT_EQ(::chmod(old.c_str(), 0444), 0);
+  const int32_t cal = LoadCALFile(write("in.cal", kSample).c_str());
+  EXPECT_EQ(SaveCALFile(cal, old.c_str()), CAL_ERR_WRITE);
+  EXPECT_EQ(contents("table.cal"), "old");
+}
+
 TEST_F(Files, PointsAfterAReceiverHeaderBeforeItsModesAreDropped) {
   const std::string text = "{VK-2000 receiver}\r\n[AM - Amplitude Modulation]\r\n" + pointLine(100, -10) +
                            "{VK-3000 receiver}\r\n" + pointLine(200, -20);
