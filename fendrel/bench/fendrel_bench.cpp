@@ -18,11 +18,13 @@
 namespace {
 std::size_t liveBytes = 0;
 std::size_t peakBytes = 0;
+std::size_t allocations = 0;
 }  // namespace
 
 void* operator new(std::size_t size) {
   void* block = std::malloc(size == 0 ? 1 : size);
   if (block == nullptr) throw std::bad_alloc();
+  ++allocations;
   liveBytes += malloc_usable_size(block);
   if (liveBytes > peakBytes) peakBytes = liveBytes;
   return block;
@@ -67,11 +69,14 @@ void GetCSPerCall(benchmark::State& state) {
   // Between the last two points: the longest scan.
   const int64_t frequency = (points - 1) * 2 * kSpacing - kSpacing;
   uint8_t raw = 0;
+  const std::size_t allocationsBefore = allocations;
   for (auto _ : state) {
     strength.RawValue = raw++;
     benchmark::DoNotOptimize(GetCS(cal, kReceiver, CAL_MODE_AM, frequency, &strength));
     benchmark::DoNotOptimize(strength.DBm);
   }
+  state.counters["allocations_per_call"] =
+      static_cast<double>(allocations - allocationsBefore) / static_cast<double>(state.iterations());
   Unload(cal);
 }
 BENCHMARK(GetCSPerCall)->Arg(1)->Arg(32)->Arg(512);
