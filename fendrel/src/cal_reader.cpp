@@ -157,8 +157,8 @@ class TableBuilder {
 
 }  // namespace
 
-std::unique_ptr<CalTable> readCalTable(ByteSource& source) {
-  TextLineReader lines(source);
+std::unique_ptr<CalTable> readCalTable(ByteSource& source, std::size_t chunkSize) {
+  TextLineReader lines(source, chunkSize);
   TableBuilder builder;
   TextLine line;
   while (lines.next(line)) {

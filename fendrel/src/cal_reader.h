@@ -72,8 +72,8 @@ class NumberReader {
 };
 
 // Null when the input holds no receiver header. Throws ReadError and
-// std::bad_alloc.
-std::unique_ptr<CalTable> readCalTable(ByteSource& source);
+// std::bad_alloc. chunkSize is how much is asked of the source at once.
+std::unique_ptr<CalTable> readCalTable(ByteSource& source, std::size_t chunkSize = std::size_t{1} << 20);
 
 // An in-memory source, for text already in memory.
 class MemorySource : public ByteSource {
