@@ -1,5 +1,5 @@
 #pragma once
-// Helpers for the tests of the exports.
+// Shared pieces for the tests of the exports.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
