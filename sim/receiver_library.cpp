@@ -192,9 +192,13 @@ SIM_EXPORT int32_t SimSetBusy(const char* id, int32_t busy) {
          });
 }
 SIM_EXPORT int32_t SimResetState() { return sim::SaveState(sim::SharedState(), sim::StatePath()); }
-// Makes one function of this library fail (return 0) until cleared.
+// Makes one function of this library fail (return 0) until cleared; a null
+// name clears every failure.
 SIM_EXPORT void SimSetFailing(const char* function, int32_t failing) {
-  if (function) Library().SetFailing(function, failing);
+  if (function)
+    Library().SetFailing(function, failing);
+  else
+    Library().ClearFailures();
 }
 // This library's calls since the last clear, one per line; returns the size
 // of the whole log with its terminator (ask with size 0 first).

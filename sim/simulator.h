@@ -65,6 +65,7 @@ class Simulator {
   void ClearCallLog() { log_.clear(); }
   void SetFailing(const std::string& function, bool failing);
   bool IsFailing(std::string_view function) const;
+  void ClearFailures() { failing_.clear(); }
 
   // Classic family.
   int32_t OpenClassic(int32_t deviceNumber);
