@@ -10,7 +10,7 @@ namespace {
 constexpr double kFloorDbm = -120.0;
 constexpr double kStepsPerDb = 2.0;
 constexpr double kLinearTop = 200.0;  // raw value where compression starts
-constexpr double kHeadroom = 255.5 - kLinearTop;
+constexpr double kHeadroom = 255 - kLinearTop;
 constexpr double kStopbandDb = 100.0;
 
 double BandwidthHz(int32_t mode) {
@@ -80,9 +80,9 @@ double DetectorLevelDbm(const ReceiverSpec& receiver, const Tuning& tuning, doub
 int32_t RawFromDetectorLevel(double dbm) {
   const double linear = kStepsPerDb * (dbm - kFloorDbm);
   if (!(linear > 0)) return 0;
-  const double raw = linear <= kLinearTop
-                         ? linear
-                         : kLinearTop + kHeadroom * (1 - std::exp(-(linear - kLinearTop) / kHeadroom));
+  // Above the linear range the slope falls off evenly to 0 at 255.
+  const double over = std::min(std::max(linear - kLinearTop, 0.0), 2 * kHeadroom);
+  const double raw = std::min(linear, kLinearTop) + over - over * over / (4 * kHeadroom);
   return std::clamp(static_cast<int32_t>(std::lround(raw)), 0, 255);
 }
 

@@ -32,8 +32,9 @@ double SelectivityDb(int64_t offsetHz, int32_t mode);
 double DetectorLevelDbm(const ReceiverSpec& receiver, const Tuning& tuning, double generatorDbm,
                         int64_t generatorHz);
 
-// About 2 raw steps per dB over the 100 dB from -120 dBm to -20 dBm, then
-// compressing into 255; 0 at and below -120 dBm. Never decreases with level.
+// 2 raw steps per dB over the 100 dB from -120 dBm to -20 dBm, then
+// compressing into 255 at +35 dBm; 0 at and below -120 dBm. Never decreases
+// with level.
 int32_t RawFromDetectorLevel(double dbm);
 
 }  // namespace sim
