@@ -16,6 +16,7 @@ constexpr uint32_t kFmnCode = 2;
 constexpr uint32_t kSixKHzSubCode = 3;
 constexpr int32_t kFm6Mode = 7;
 constexpr unsigned kNoiseSeed = 20241;
+constexpr std::size_t kLogLimit = 1 << 20;
 
 int64_t DecodeWord(uint32_t word) {
   return (word & kTenHzFlag) ? static_cast<int64_t>(word & ~kTenHzFlag) * 10 : word;
@@ -41,7 +42,9 @@ void Simulator::Refresh() {
   const char* named = std::getenv(kScenarioVariable);
   const std::string scenarioPath = named ? named : "";
   if (scenarioWatch_.Changed(scenarioPath)) Reload(LoadScenario(scenarioPath));
-  const std::string statePath = StatePath().string();
+  const char* namedState = std::getenv(kStateVariable);
+  if (!(namedState && *namedState) && defaultStatePath_.empty()) defaultStatePath_ = StatePath().string();
+  const std::string statePath = namedState && *namedState ? namedState : defaultStatePath_;
   if (stateWatch_.Changed(statePath)) state_ = LoadState(statePath);
 }
 
@@ -72,6 +75,9 @@ void Simulator::Record(std::string_view function, int32_t handle, std::initializ
 }
 
 void Simulator::Record(std::string_view function, std::string_view target) {
+  // A calibrator left running must not grow the log without end: keep the
+  // newer half.
+  if (log_.size() > kLogLimit) log_.erase(0, log_.find('\n', log_.size() / 2) + 1);
   log_.append(function).append(" ").append(target).append("\n");
 }
 

@@ -135,6 +135,7 @@ class Simulator {
   Scenario scenario_;
   std::vector<Receiver> receivers_;  // this library's share of the scenario
   SharedState state_;
+  std::string defaultStatePath_;  // found once: it takes a look at the folders
   FileWatch scenarioWatch_;
   FileWatch stateWatch_;
   std::map<int32_t, Session> sessions_;
