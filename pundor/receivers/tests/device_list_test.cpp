@@ -100,7 +100,8 @@ TEST_F(DeviceList, StopsAtTheEndOfTheArrayKeepingWhatFits) {
   EXPECT_EQ(devices_[127].Driver, &drivers.c4);
 
   std::array<TRadioDevice, 3> small;
-  EXPECT_EQ(BuildDeviceList(drivers.InOrder(), small), 3);
+  EXPECT_EQ(BuildDeviceList({&drivers.c5, &drivers.c4}, small), 3);
+  EXPECT_EQ(small[2].Driver, &drivers.c5);
 }
 
 TEST_F(DeviceList, EveryLibrarySeesTheSameGenerator) {
