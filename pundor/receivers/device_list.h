@@ -14,6 +14,7 @@ inline constexpr int kMaxDevices = 128;
 // keeping what fits. Returns the number of records written. No device is left
 // open; the caller closes its open device first.
 int32_t BuildDeviceList(std::span<TVelkaro_API* const> drivers, std::span<TRadioDevice> devices);
-inline int32_t BuildDeviceList(std::initializer_list<TVelkaro_API*> drivers, std::span<TRadioDevice> devices) {
+inline int32_t BuildDeviceList(std::initializer_list<TVelkaro_API*> drivers,
+                               std::span<TRadioDevice> devices) {
   return BuildDeviceList(std::span<TVelkaro_API* const>(drivers.begin(), drivers.size()), devices);
 }

@@ -62,9 +62,6 @@ class TVelkaro_Vx : public TVelkaro_API {
   int32_t SetMode(int32_t mode) override;
   int32_t GetMode() override;
 
-  const std::string& ModelName() const { return modelName_; }
-  const std::string& ReceiverTag() const { return tag_; }
-
  protected:
   // An empty tag means the model name.
   TVelkaro_Vx(const char* libraryName, const char* modelName, const char* tag);
