@@ -73,6 +73,9 @@ class LineParser {
       error = Classic(tokens);
     } else if (tokens[0] == "newer") {
       error = Newer(tokens);
+    } else if (tokens[0] == "exclusive") {
+      scenario_.exclusive = true;
+      error = tokens.size() == 1 ? "" : "exclusive takes nothing";
     } else if (tokens[0] == "noise") {
       error = tokens.size() == 2 && ParseNumber(tokens[1], scenario_.noiseDb) && scenario_.noiseDb >= 0
                   ? ""

@@ -32,6 +32,7 @@ struct ReceiverSpec {
 struct Scenario {
   std::vector<ReceiverSpec> receivers;
   double noiseDb = 0;               // amplitude of the reading's noise; 0 = none
+  bool exclusive = false;           // an open receiver is held against other processes
   std::vector<std::string> errors;  // "line N: ...", for lines that were skipped
 };
 

@@ -1,5 +1,7 @@
 #include "sim/shared_state.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -145,6 +147,27 @@ bool FileWatch::Changed(const std::string& path) {
   path_ = path;
   last_ = now;
   return changed;
+}
+
+std::optional<ReceiverLock> ReceiverLock::Take(const std::filesystem::path& statePath,
+                                               const std::string& id) {
+  const std::string path = statePath.string() + "." + id + ".lock";
+  const int descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (descriptor < 0) return ReceiverLock(-1);
+  if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+    close(descriptor);
+    return std::nullopt;
+  }
+  return ReceiverLock(descriptor);
+}
+
+ReceiverLock& ReceiverLock::operator=(ReceiverLock&& other) noexcept {
+  std::swap(descriptor_, other.descriptor_);
+  return *this;
+}
+
+ReceiverLock::~ReceiverLock() {
+  if (descriptor_ >= 0) close(descriptor_);
 }
 
 }  // namespace sim

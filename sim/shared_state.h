@@ -8,9 +8,11 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "sim/smeter.h"
 
@@ -63,6 +65,25 @@ class FileWatch {
   bool seen_ = false;
   std::string path_;
   Signature last_;
+};
+
+// Holds a receiver for this process, as the maker's libraries do: while it is
+// held, an open in another process (or through another library instance)
+// fails. The lock file lies beside the state file; released on destruction.
+class ReceiverLock {
+ public:
+  // Nothing when the receiver is held elsewhere. A lock file that cannot be
+  // made gives a lock that holds nothing rather than a receiver that never
+  // opens.
+  static std::optional<ReceiverLock> Take(const std::filesystem::path& statePath, const std::string& id);
+
+  ReceiverLock(ReceiverLock&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
+  ReceiverLock& operator=(ReceiverLock&& other) noexcept;
+  ~ReceiverLock();
+
+ private:
+  explicit ReceiverLock(int descriptor) : descriptor_(descriptor) {}
+  int descriptor_;
 };
 
 }  // namespace sim

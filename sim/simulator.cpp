@@ -44,8 +44,8 @@ void Simulator::Refresh() {
   if (scenarioWatch_.Changed(scenarioPath)) Reload(LoadScenario(scenarioPath));
   const char* namedState = std::getenv(kStateVariable);
   if (!(namedState && *namedState) && defaultStatePath_.empty()) defaultStatePath_ = StatePath().string();
-  const std::string statePath = namedState && *namedState ? namedState : defaultStatePath_;
-  if (stateWatch_.Changed(statePath)) state_ = LoadState(statePath);
+  statePath_ = namedState && *namedState ? namedState : defaultStatePath_;
+  if (stateWatch_.Changed(statePath_)) state_ = LoadState(statePath_);
 }
 
 void Simulator::Reload(Scenario scenario) {
@@ -93,9 +93,15 @@ bool Simulator::IsFailing(std::string_view function) const { return failing_.cou
 int32_t Simulator::OpenReceiver(std::size_t index) {
   const std::string& id = receivers_[index].spec->id;
   if (!IsPlugged(id) || state_.busy.count(id)) return 0;
+  std::optional<ReceiverLock> lock;
+  if (scenario_.exclusive) {
+    lock = ReceiverLock::Take(statePath_, id);
+    if (!lock) return 0;
+  }
   const auto count = state_.unplugCounts.find(id);
   const int32_t handle = nextHandle_++;
-  sessions_[handle] = Session{index, count == state_.unplugCounts.end() ? 0 : count->second};
+  sessions_.emplace(handle,
+                    Session{index, count == state_.unplugCounts.end() ? 0 : count->second, std::move(lock)});
   return handle;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -116,7 +117,8 @@ class Simulator {
   };
   struct Session {
     std::size_t receiver;
-    int unplugCount;  // of the receiver when it was opened
+    int unplugCount;                   // of the receiver when it was opened
+    std::optional<ReceiverLock> lock;  // with an exclusive scenario
   };
 
   void Reload(Scenario scenario);
@@ -136,6 +138,7 @@ class Simulator {
   std::vector<Receiver> receivers_;  // this library's share of the scenario
   SharedState state_;
   std::string defaultStatePath_;  // found once: it takes a look at the folders
+  std::string statePath_;
   FileWatch scenarioWatch_;
   FileWatch stateWatch_;
   std::map<int32_t, Session> sessions_;

@@ -109,5 +109,29 @@ TEST_F(SimulatorTest, SeesTheSharedStateOnTheNextCall) {
   EXPECT_EQ(simulator.IsConnected(handle), 1);  // a device already open stays usable
 }
 
+TEST_F(SimulatorTest, AnExclusiveScenarioHoldsAnOpenReceiver) {
+  UseScenario("exclusive\nnewer C1 serial=A min=1k max=1G\nnewer C1 serial=B min=1k max=1G\n");
+  Simulator mine(Family::kNewer, "C1");
+  Simulator otherProgram(Family::kNewer, "C1");
+  mine.Refresh();
+  otherProgram.Refresh();
+  const int32_t handle = mine.OpenNewer("A");
+  ASSERT_NE(handle, 0);
+  EXPECT_EQ(otherProgram.OpenNewer("A"), 0);
+  EXPECT_NE(otherProgram.OpenNewer("B"), 0);
+  mine.Close(handle);
+  EXPECT_NE(otherProgram.OpenNewer("A"), 0);
+}
+
+TEST_F(SimulatorTest, ReceiversAreSharedUnlessTheScenarioIsExclusive) {
+  UseScenario("newer C1 serial=A min=1k max=1G\n");
+  Simulator mine(Family::kNewer, "C1");
+  Simulator otherProgram(Family::kNewer, "C1");
+  mine.Refresh();
+  otherProgram.Refresh();
+  EXPECT_NE(mine.OpenNewer("A"), 0);
+  EXPECT_NE(otherProgram.OpenNewer("A"), 0);
+}
+
 }  // namespace
 }  // namespace sim
