@@ -51,7 +51,7 @@ void Simulator::Refresh() {
 void Simulator::Reload(Scenario scenario) {
   scenario_ = std::move(scenario);
   receivers_.clear();
-  sessions_.clear();
+  openDevices_.clear();
   for (const ReceiverSpec& spec : scenario_.receivers) {
     if (!IsMine(spec)) continue;
     Receiver receiver;
@@ -67,9 +67,9 @@ bool Simulator::IsMine(const ReceiverSpec& spec) const {
 }
 
 void Simulator::Record(std::string_view function, int32_t handle, std::initializer_list<int64_t> arguments) {
-  const auto session = sessions_.find(handle);
-  std::string line = session == sessions_.end() ? "?" + std::to_string(handle)
-                                                : receivers_[session->second.receiver].spec->id;
+  const auto device = openDevices_.find(handle);
+  std::string line = device == openDevices_.end() ? "?" + std::to_string(handle)
+                                                  : receivers_[device->second.receiver].spec->id;
   for (int64_t argument : arguments) line += " " + std::to_string(argument);
   Record(function, line);
 }
@@ -100,18 +100,18 @@ int32_t Simulator::OpenReceiver(std::size_t index) {
   }
   const auto count = state_.unplugCounts.find(id);
   const int32_t handle = nextHandle_++;
-  sessions_.emplace(handle,
-                    Session{index, count == state_.unplugCounts.end() ? 0 : count->second, std::move(lock)});
+  openDevices_.emplace(
+      handle, OpenDevice{index, count == state_.unplugCounts.end() ? 0 : count->second, std::move(lock)});
   return handle;
 }
 
 Simulator::Receiver* Simulator::Live(int32_t handle) {
-  const auto session = sessions_.find(handle);
-  if (session == sessions_.end()) return nullptr;
-  Receiver& receiver = receivers_[session->second.receiver];
+  const auto device = openDevices_.find(handle);
+  if (device == openDevices_.end()) return nullptr;
+  Receiver& receiver = receivers_[device->second.receiver];
   const auto count = state_.unplugCounts.find(receiver.spec->id);
   const int unplugs = count == state_.unplugCounts.end() ? 0 : count->second;
-  if (!IsPlugged(receiver.spec->id) || unplugs != session->second.unplugCount) return nullptr;
+  if (!IsPlugged(receiver.spec->id) || unplugs != device->second.unplugCount) return nullptr;
   return &receiver;
 }
 
@@ -223,7 +223,7 @@ int32_t Simulator::SetRfAmplifier(int32_t handle, bool on) {
   return Store(handle, &Receiver::rfAmplifier, on);
 }
 
-int32_t Simulator::Close(int32_t handle) { return sessions_.erase(handle) ? 1 : 0; }
+int32_t Simulator::Close(int32_t handle) { return openDevices_.erase(handle) ? 1 : 0; }
 
 int32_t Simulator::SetPower(int32_t handle, bool on) { return Store(handle, &Receiver::powered, on); }
 

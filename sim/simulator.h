@@ -115,7 +115,7 @@ class Simulator {
     bool fmWide = false;
     bool rfAmplifier = false;
   };
-  struct Session {
+  struct OpenDevice {
     std::size_t receiver;
     int unplugCount;                   // of the receiver when it was opened
     std::optional<ReceiverLock> lock;  // with an exclusive scenario
@@ -141,7 +141,7 @@ class Simulator {
   std::string statePath_;
   FileWatch scenarioWatch_;
   FileWatch stateWatch_;
-  std::map<int32_t, Session> sessions_;
+  std::map<int32_t, OpenDevice> openDevices_;
   int32_t nextHandle_;
   std::mt19937 noise_;
   std::string log_;
