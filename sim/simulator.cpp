@@ -42,9 +42,12 @@ void Simulator::Refresh() {
   const char* named = std::getenv(kScenarioVariable);
   const std::string scenarioPath = named ? named : "";
   if (scenarioWatch_.Changed(scenarioPath)) Reload(LoadScenario(scenarioPath));
-  const char* namedState = std::getenv(kStateVariable);
-  if (!(namedState && *namedState) && defaultStatePath_.empty()) defaultStatePath_ = StatePath().string();
-  statePath_ = namedState && *namedState ? namedState : defaultStatePath_;
+  if (const char* named = std::getenv(kStateVariable); named && *named) {
+    statePath_ = named;
+  } else {
+    if (defaultStatePath_.empty()) defaultStatePath_ = StatePath().string();
+    statePath_ = defaultStatePath_;
+  }
   if (stateWatch_.Changed(statePath_)) state_ = LoadState(statePath_);
 }
 
@@ -98,20 +101,22 @@ int32_t Simulator::OpenReceiver(std::size_t index) {
     lock = ReceiverLock::Take(statePath_, id);
     if (!lock) return 0;
   }
-  const auto count = state_.unplugCounts.find(id);
   const int32_t handle = nextHandle_++;
-  openDevices_.emplace(
-      handle, OpenDevice{index, count == state_.unplugCounts.end() ? 0 : count->second, std::move(lock)});
+  openDevices_.emplace(handle, OpenDevice{index, UnplugCount(id), std::move(lock)});
   return handle;
+}
+
+int Simulator::UnplugCount(const std::string& id) const {
+  const auto count = state_.unplugCounts.find(id);
+  return count == state_.unplugCounts.end() ? 0 : count->second;
 }
 
 Simulator::Receiver* Simulator::Live(int32_t handle) {
   const auto device = openDevices_.find(handle);
   if (device == openDevices_.end()) return nullptr;
   Receiver& receiver = receivers_[device->second.receiver];
-  const auto count = state_.unplugCounts.find(receiver.spec->id);
-  const int unplugs = count == state_.unplugCounts.end() ? 0 : count->second;
-  if (!IsPlugged(receiver.spec->id) || unplugs != device->second.unplugCount) return nullptr;
+  const std::string& id = receiver.spec->id;
+  if (!IsPlugged(id) || UnplugCount(id) != device->second.unplugCount) return nullptr;
   return &receiver;
 }
 

@@ -125,6 +125,7 @@ class Simulator {
   bool IsMine(const ReceiverSpec& spec) const;
   bool IsPlugged(const std::string& id) const { return !state_.unplugged.count(id); }
   int32_t OpenReceiver(std::size_t index);
+  int UnplugCount(const std::string& id) const;
   // The receiver behind an open device that is still attached, or null.
   Receiver* Live(int32_t handle);
   bool AcceptsMode(const Receiver& receiver, int32_t mode) const;
