@@ -1,8 +1,15 @@
 #include "widgets/myintedit.h"
 
 #include <QFocusEvent>
+#include <QWheelEvent>
+
+#include "widgets/myupdown.h"
 
 TmyIntEdit::TmyIntEdit(QWidget* parent) : TstAlignEdit(parent) { WriteText(); }
+TmyIntEdit::~TmyIntEdit() = default;
+
+TmyUpDown* TmyIntEdit::UpDown() const { return upDown_; }
+void TmyIntEdit::SetUpDown(TmyUpDown* upDown) { upDown_ = upDown; }
 
 void TmyIntEdit::SetValue(int64_t value) {
   if ((min_ != 0 || max_ != 0) && !ShowsUndefText(value)) {
@@ -78,4 +85,11 @@ void TmyIntEdit::KeyPress(QChar& ch) {
 void TmyIntEdit::focusOutEvent(QFocusEvent* event) {
   TstAlignEdit::focusOutEvent(event);
   if (!isReadOnly()) UpdateValue();
+}
+
+void TmyIntEdit::wheelEvent(QWheelEvent* event) {
+  TstAlignEdit::wheelEvent(event);
+  if (!upDown_) return;
+  upDown_->WheelStep(event->angleDelta().y());
+  event->accept();
 }

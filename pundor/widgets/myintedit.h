@@ -4,14 +4,18 @@
 // the last Value back. With Min or Max not 0 the value is kept within them.
 // With DisplayUndefValueText, UndefValue shows as UndefValueText and is never
 // clamped.
+#include <QPointer>
 #include <cstdint>
 #include <functional>
 
 #include "widgets/stalignedit.h"
 
+class TmyUpDown;
+
 class TmyIntEdit : public TstAlignEdit {
  public:
   explicit TmyIntEdit(QWidget* parent = nullptr);
+  ~TmyIntEdit() override;
 
   int64_t Value() const { return value_; }
   void SetValue(int64_t value);
@@ -31,11 +35,16 @@ class TmyIntEdit : public TstAlignEdit {
   // SetValue(GetValue()).
   void UpdateValue();
 
+  // Set by TmyUpDown::SetIntEdit; the field passes its wheel to it.
+  TmyUpDown* UpDown() const;
+  void SetUpDown(TmyUpDown* upDown);
+
   std::function<void(TmyIntEdit*)> OnValueChange;
 
  protected:
   void KeyPress(QChar& ch) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   bool ShowsUndefText(int64_t value) const { return displayUndefValueText_ && value == undefValue_; }
@@ -47,4 +56,5 @@ class TmyIntEdit : public TstAlignEdit {
   int64_t undefValue_ = 0;
   bool displayUndefValueText_ = false;
   QString undefValueText_;
+  QPointer<TmyUpDown> upDown_;
 };
