@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QResizeEvent>
 
 TstDrawnWidget::TstDrawnWidget(QWidget* parent) : QWidget(parent) {}
 
@@ -48,7 +49,7 @@ void TstDrawnWidget::paintEvent(QPaintEvent* event) {
 
 void TstDrawnWidget::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  Invalidate();
+  if (event->size() != event->oldSize()) Invalidate();
 }
 
 void TstDrawnWidget::changeEvent(QEvent* event) {

@@ -373,13 +373,13 @@ void TStringGrid::wheelEvent(QWheelEvent* event) {
 // ---- drawing --------------------------------------------------------------
 
 void TStringGrid::Render(QPainter& painter) {
-  const QRect dirty = painter.clipBoundingRect().toAlignedRect();
-  painter.fillRect(dirty, color_);
+  const QRegion dirty = painter.clipRegion();
+  painter.fillRect(dirty.boundingRect(), color_);
   const auto drawRow = [&](int row) {
     for (int col = 0; col < colCount_; ++col) {
       const QRect cell(ColLeft(col), RowTop(row), colWidths_[col], defaultRowHeight_);
       if (cell.left() >= width()) break;
-      if (!cell.adjusted(0, 0, ColLineWidth(), RowLineWidth()).intersects(dirty)) continue;
+      if (!dirty.intersects(cell.adjusted(0, 0, ColLineWidth(), RowLineWidth()))) continue;
       RenderLines(painter, col, row, cell);
       RenderCell(painter, col, row, cell);
     }
