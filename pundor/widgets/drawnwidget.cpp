@@ -22,6 +22,7 @@ void TstDrawnWidget::RefreshLayer() {
   if (layer_.size() != pixels || layer_.devicePixelRatio() != ratio) {
     layer_ = QPixmap(pixels);
     layer_.setDevicePixelRatio(ratio);
+    layer_.fill(Qt::transparent);  // gives the layer an alpha channel, for see-through controls
     stale_ = rect();
   }
   if (stale_.isEmpty() || layer_.isNull()) return;

@@ -403,6 +403,9 @@ void TStringGrid::RenderCell(QPainter& painter, int col, int row, const QRect& c
   const bool selected = IsSelected(col, row);
   const bool fixed = col < fixedCols_ || row < fixedRows_;
   painter.save();
+  // A cell may paint its own grid lines but nothing beyond, so that repainting
+  // one cell gives the same pixels as repainting the whole grid.
+  painter.setClipRect(cell.adjusted(0, 0, ColLineWidth(), RowLineWidth()), Qt::IntersectClip);
   if (defaultDrawing_) {
     painter.save();
     painter.setClipRect(cell, Qt::IntersectClip);

@@ -128,7 +128,7 @@ void TstSpeedButton::Render(QPainter& painter) {
   QRect inside = DrawBevel(painter, rect(), down_ ? TBevelCut::bvLowered : TBevelCut::bvRaised, bevelWidth_,
                            face, shadowOffset_, true);
   if (down_) inside.translate(1, 1);
-  if (kind_ != TButtonKind::bkCaption) RenderGlyph(painter, inside);
+  if (kind_ != TButtonKind::bkCaption) RenderGlyph(painter, down_ ? rect().translated(1, 1) : rect());
   if (!caption_.isEmpty()) {
     painter.setPen(GlyphColor());
     painter.drawText(inside, Qt::AlignCenter | Qt::TextSingleLine, caption_);
