@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QTest>
 
+#include "widgets/myupdown.h"
 #include "widgets/tests/testing.h"
 
 namespace {
@@ -235,6 +236,27 @@ TEST_F(FrequencyEditTest, SettingAValueMovesTheFocusToTheExitControl) {
   QTest::keyClick(&edit, Qt::Key_Return);
   EXPECT_EQ(edit.Value(), 12);
   EXPECT_TRUE(exit.hasFocus());
+  edit.setParent(nullptr);
+}
+
+TEST_F(FrequencyEditTest, WheelStepsThroughTheUpDownWithoutLosingTheFocus) {
+  QWidget window;
+  edit.setParent(&window);
+  QLineEdit exit(&window);
+  exit.move(0, 40);
+  TmyUpDown upDown(&window);
+  upDown.SetFrequencyEdit(&edit);
+  upDown.SetStep(100);
+  edit.SetExitControl(&exit);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  edit.setFocus();
+  QWheelEvent wheel(QPointF(2, 2), edit.mapToGlobal(QPointF(2, 2)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&edit, &wheel);
+  EXPECT_EQ(edit.Value(), 100);
+  EXPECT_TRUE(edit.hasFocus());
+  EXPECT_EQ(edit.ExitControl(), &exit);
   edit.setParent(nullptr);
 }
 
