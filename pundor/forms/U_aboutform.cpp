@@ -1,0 +1,5 @@
+#include "forms/U_aboutform.h"
+
+TAboutForm* AboutForm = nullptr;
+
+TAboutForm::TAboutForm() = default;

@@ -1,0 +1,5 @@
+#include "forms/U_addfqform.h"
+
+TAddFqForm* AddFqForm = nullptr;
+
+TAddFqForm::TAddFqForm() = default;

@@ -1,0 +1,5 @@
+#include "forms/U_calinfoform.h"
+
+TCalInfoForm* CalInfoForm = nullptr;
+
+TCalInfoForm::TCalInfoForm() = default;

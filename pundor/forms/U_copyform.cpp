@@ -1,0 +1,5 @@
+#include "forms/U_copyform.h"
+
+TCopyForm* CopyForm = nullptr;
+
+TCopyForm::TCopyForm() = default;

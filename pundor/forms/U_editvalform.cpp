@@ -1,0 +1,5 @@
+#include "forms/U_editvalform.h"
+
+TEditValForm* EditValForm = nullptr;
+
+TEditValForm::TEditValForm() = default;

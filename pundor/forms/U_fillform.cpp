@@ -1,0 +1,5 @@
+#include "forms/U_fillform.h"
+
+TFillForm* FillForm = nullptr;
+
+TFillForm::TFillForm() = default;

@@ -1,0 +1,5 @@
+#include "forms/U_fselectform.h"
+
+TFSelectForm* FSelectForm = nullptr;
+
+TFSelectForm::TFSelectForm() = default;

@@ -1,0 +1,3 @@
+#include "forms/U_reconnectform.h"
+
+TReconnectForm::TReconnectForm() = default;

@@ -1,0 +1,5 @@
+#include "forms/U_searchadform.h"
+
+TSearchADForm* SearchADForm = nullptr;
+
+TSearchADForm::TSearchADForm() = default;

@@ -1,0 +1,5 @@
+#include "graph/U_graphform.h"
+
+TGraphForm* GraphForm = nullptr;
+
+TGraphForm::TGraphForm() = default;
