@@ -121,6 +121,19 @@ TEST_F(FrequencyEditTest, OnlyNumberCharactersAreInserted) {
   EXPECT_EQ(edit.text(), "1.23-4");
 }
 
+TEST_F(FrequencyEditTest, ReadOnlyFieldIgnoresEditingKeysButReportsThem) {
+  SetUpTunedFrequency();
+  edit.SetValue(145500000);
+  edit.setReadOnly(true);
+  int downs = 0;
+  edit.OnKeyDown = [&](TstAlignEdit*, int&, Qt::KeyboardModifiers) { ++downs; };
+  QTest::keyClicks(&edit, "7k");
+  QTest::keyClick(&edit, Qt::Key_Return);
+  EXPECT_EQ(downs, 3);
+  EXPECT_EQ(edit.text(), "145.500000");
+  EXPECT_EQ(Label(), " MHz");
+}
+
 TEST_F(FrequencyEditTest, AutomaticUnitFollowsHzLimit) {
   edit.SetHzLimit(0);
   EXPECT_EQ(edit.HzLimit(), 1);
