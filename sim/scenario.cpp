@@ -88,49 +88,49 @@ class LineParser {
 
  private:
   std::string Classic(const std::vector<std::string_view>& tokens) {
-    ReceiverSpec spec;
-    spec.family = Family::kClassic;
-    if (tokens.size() < 2 || !ParseInteger(tokens[1], spec.deviceNumber) ||
-        spec.deviceNumber < kFirstDeviceNumber || spec.deviceNumber > kLastDeviceNumber)
+    ReceiverSpec setup;
+    setup.family = Family::kClassic;
+    if (tokens.size() < 2 || !ParseInteger(tokens[1], setup.deviceNumber) ||
+        setup.deviceNumber < kFirstDeviceNumber || setup.deviceNumber > kLastDeviceNumber)
       return "classic needs a device number from 1 to 31";
-    spec.id = ClassicId(spec.deviceNumber);
+    setup.id = ClassicId(setup.deviceNumber);
     for (std::size_t i = 2; i < tokens.size(); ++i) {
       const auto [key, value] = KeyValue(tokens[i]);
       bool ok = false;
       if (key == "model")
-        ok = ParseInteger(value, spec.modelCode) && spec.modelCode >= 0 && spec.modelCode <= 0xFFFF;
+        ok = ParseInteger(value, setup.modelCode) && setup.modelCode >= 0 && setup.modelCode <= 0xFFFF;
       else if (key == "interface")
-        ok = ParseInteger(value, spec.interfaceCode);
+        ok = ParseInteger(value, setup.interfaceCode);
       else if (key == "modes")
-        ok = ParseModes(value, spec.modeEntries);
+        ok = ParseModes(value, setup.modeEntries);
       else
-        ok = Common(key, value, spec);
+        ok = Common(key, value, setup);
       if (!ok) return "bad setting \"" + std::string(tokens[i]) + "\"";
     }
-    return Add(std::move(spec));
+    return Add(std::move(setup));
   }
 
   std::string Newer(const std::vector<std::string_view>& tokens) {
-    ReceiverSpec spec;
-    spec.family = Family::kNewer;
+    ReceiverSpec setup;
+    setup.family = Family::kNewer;
     static const std::set<std::string_view> kModels = {"C1", "C2", "C3", "C4", "C5"};
     if (tokens.size() < 2 || !kModels.count(tokens[1])) return "newer needs a model C1 to C5";
-    spec.model = tokens[1];
+    setup.model = tokens[1];
     for (std::size_t i = 2; i < tokens.size(); ++i) {
       const auto [key, value] = KeyValue(tokens[i]);
       bool ok = false;
       if (key == "serial")
-        ok = SetText(spec.serial, value) && !value.empty();
+        ok = SetText(setup.serial, value) && !value.empty();
       else if (key == "bus")
-        ok = SetText(spec.bus, value);
+        ok = SetText(setup.bus, value);
       else
-        ok = Common(key, value, spec);
+        ok = Common(key, value, setup);
       if (!ok) return "bad setting \"" + std::string(tokens[i]) + "\"";
     }
-    if (spec.serial.empty()) return "newer needs a serial number";
-    spec.id = spec.serial;
-    if (spec.maxHz > UINT32_MAX) return "a newer-family range ends below 4294967296 Hz";
-    return Add(std::move(spec));
+    if (setup.serial.empty()) return "newer needs a serial number";
+    setup.id = setup.serial;
+    if (setup.maxHz > UINT32_MAX) return "a newer-family range ends below 4294967296 Hz";
+    return Add(std::move(setup));
   }
 
   static std::pair<std::string_view, std::string_view> KeyValue(std::string_view token) {
@@ -145,17 +145,17 @@ class LineParser {
     return value.size() <= kTextWidth;
   }
 
-  static bool Common(std::string_view key, std::string_view value, ReceiverSpec& spec) {
-    if (key == "min") return ParseFrequency(value, spec.minHz) && spec.minHz <= INT32_MAX;
-    if (key == "max") return ParseFrequency(value, spec.maxHz);
-    if (key == "gain") return ParseNumber(value, spec.gainDb);
+  static bool Common(std::string_view key, std::string_view value, ReceiverSpec& setup) {
+    if (key == "min") return ParseFrequency(value, setup.minHz) && setup.minHz <= INT32_MAX;
+    if (key == "max") return ParseFrequency(value, setup.maxHz);
+    if (key == "gain") return ParseNumber(value, setup.gainDb);
     return false;
   }
 
-  std::string Add(ReceiverSpec spec) {
-    if (spec.maxHz < spec.minHz) return "the range ends below its start";
-    if (!ids_.insert(spec.id).second) return "\"" + spec.id + "\" is listed twice";
-    scenario_.receivers.push_back(std::move(spec));
+  std::string Add(ReceiverSpec setup) {
+    if (setup.maxHz < setup.minHz) return "the range ends below its start";
+    if (!ids_.insert(setup.id).second) return "\"" + setup.id + "\" is listed twice";
+    scenario_.receivers.push_back(std::move(setup));
     return "";
   }
 

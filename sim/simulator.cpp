@@ -55,24 +55,24 @@ void Simulator::Reload(Scenario scenario) {
   scenario_ = std::move(scenario);
   receivers_.clear();
   openDevices_.clear();
-  for (const ReceiverSpec& spec : scenario_.receivers) {
-    if (!IsMine(spec)) continue;
+  for (const ReceiverSpec& setup : scenario_.receivers) {
+    if (!IsMine(setup)) continue;
     Receiver receiver;
-    receiver.spec = &spec;
-    receiver.frequencyWord = static_cast<uint32_t>(spec.minHz);
-    if (!spec.modeEntries.empty()) receiver.mode = ModeOfEntry(spec.modeEntries.front());
+    receiver.setup = &setup;
+    receiver.frequencyWord = static_cast<uint32_t>(setup.minHz);
+    if (!setup.modeEntries.empty()) receiver.mode = ModeOfEntry(setup.modeEntries.front());
     receivers_.push_back(receiver);
   }
 }
 
-bool Simulator::IsMine(const ReceiverSpec& spec) const {
-  return spec.family == family_ && (family_ == Family::kClassic || spec.model == model_);
+bool Simulator::IsMine(const ReceiverSpec& setup) const {
+  return setup.family == family_ && (family_ == Family::kClassic || setup.model == model_);
 }
 
 void Simulator::Record(std::string_view function, int32_t handle, std::initializer_list<int64_t> arguments) {
   const auto device = openDevices_.find(handle);
   std::string line = device == openDevices_.end() ? "?" + std::to_string(handle)
-                                                  : receivers_[device->second.receiver].spec->id;
+                                                  : receivers_[device->second.receiver].setup->id;
   for (int64_t argument : arguments) line += " " + std::to_string(argument);
   Record(function, line);
 }
@@ -94,7 +94,7 @@ void Simulator::SetFailing(const std::string& function, bool failing) {
 bool Simulator::IsFailing(std::string_view function) const { return failing_.count(function) != 0; }
 
 int32_t Simulator::OpenReceiver(std::size_t index) {
-  const std::string& id = receivers_[index].spec->id;
+  const std::string& id = receivers_[index].setup->id;
   if (!IsPlugged(id) || state_.busy.count(id)) return 0;
   std::optional<ReceiverLock> lock;
   if (scenario_.exclusive) {
@@ -115,7 +115,7 @@ Simulator::Receiver* Simulator::Live(int32_t handle) {
   const auto device = openDevices_.find(handle);
   if (device == openDevices_.end()) return nullptr;
   Receiver& receiver = receivers_[device->second.receiver];
-  const std::string& id = receiver.spec->id;
+  const std::string& id = receiver.setup->id;
   if (!IsPlugged(id) || UnplugCount(id) != device->second.unplugCount) return nullptr;
   return &receiver;
 }
@@ -130,25 +130,25 @@ int32_t Simulator::Store(int32_t handle, T Receiver::*field, T value) {
 
 int32_t Simulator::OpenClassic(int32_t deviceNumber) {
   const auto found = std::find_if(receivers_.begin(), receivers_.end(),
-                                  [&](const Receiver& r) { return r.spec->deviceNumber == deviceNumber; });
+                                  [&](const Receiver& r) { return r.setup->deviceNumber == deviceNumber; });
   return found == receivers_.end() ? 0 : OpenReceiver(found - receivers_.begin());
 }
 
 int32_t Simulator::GetDeviceInfo(int32_t handle, ClassicDeviceInfo* info) {
   const Receiver* receiver = Live(handle);
   if (!receiver || !info || info->size < static_cast<int32_t>(sizeof *info)) return 0;
-  const ReceiverSpec& spec = *receiver->spec;
-  info->modelCode = static_cast<uint16_t>(spec.modelCode);
-  info->minHz = static_cast<int32_t>(spec.minHz);
-  info->modeCount = static_cast<int32_t>(spec.modeEntries.size());
-  info->interfaceCode = spec.interfaceCode;
-  info->modes = spec.modeEntries.data();
-  info->maxKHz = static_cast<int32_t>(std::min<int64_t>(spec.maxHz / 1000, INT32_MAX));
+  const ReceiverSpec& setup = *receiver->setup;
+  info->modelCode = static_cast<uint16_t>(setup.modelCode);
+  info->minHz = static_cast<int32_t>(setup.minHz);
+  info->modeCount = static_cast<int32_t>(setup.modeEntries.size());
+  info->interfaceCode = setup.interfaceCode;
+  info->modes = setup.modeEntries.data();
+  info->maxKHz = static_cast<int32_t>(std::min<int64_t>(setup.maxHz / 1000, INT32_MAX));
   return 1;
 }
 
 bool Simulator::AcceptsMode(const Receiver& receiver, int32_t mode) const {
-  const auto& entries = receiver.spec->modeEntries;
+  const auto& entries = receiver.setup->modeEntries;
   return std::any_of(entries.begin(), entries.end(),
                      [mode](uint32_t entry) { return ModeOfEntry(entry) == mode; });
 }
@@ -181,15 +181,15 @@ int32_t Simulator::ListNewer(void* buffer, int32_t size, int32_t* count) {
   const int32_t room = buffer && size > 0 ? size / static_cast<int32_t>(sizeof(NewerListEntry)) : 0;
   int32_t listed = 0;
   for (const Receiver& receiver : receivers_) {
-    const ReceiverSpec& spec = *receiver.spec;
-    if (!IsPlugged(spec.id)) continue;
+    const ReceiverSpec& setup = *receiver.setup;
+    if (!IsPlugged(setup.id)) continue;
     if (listed < room) {
       NewerListEntry& entry = entries[listed];
       std::memset(&entry, 0, sizeof entry);
-      CopyFixedText(entry.serial, spec.serial);
-      CopyFixedText(entry.bus, spec.bus);
-      entry.minHz = static_cast<int32_t>(spec.minHz);
-      entry.maxHz = static_cast<uint32_t>(spec.maxHz);
+      CopyFixedText(entry.serial, setup.serial);
+      CopyFixedText(entry.bus, setup.bus);
+      entry.minHz = static_cast<int32_t>(setup.minHz);
+      entry.maxHz = static_cast<uint32_t>(setup.maxHz);
     }
     ++listed;
   }
@@ -202,7 +202,7 @@ int32_t Simulator::OpenNewer(const char* serial) {
   if (!serial) return 0;
   const std::string wanted(serial, strnlen(serial, kTextWidth));
   const auto found = std::find_if(receivers_.begin(), receivers_.end(),
-                                  [&](const Receiver& r) { return r.spec->serial == wanted; });
+                                  [&](const Receiver& r) { return r.setup->serial == wanted; });
   return found == receivers_.end() ? 0 : OpenReceiver(found - receivers_.begin());
 }
 
@@ -236,7 +236,7 @@ int32_t Simulator::SetFrequency(int32_t handle, uint32_t word) {
   Receiver* receiver = Live(handle);
   if (!receiver) return 0;
   const int64_t hz = DecodeWord(word);
-  if (hz < receiver->spec->minHz || hz > receiver->spec->maxHz) return 0;
+  if (hz < receiver->setup->minHz || hz > receiver->setup->maxHz) return 0;
   receiver->frequencyWord = word;
   return 1;
 }
@@ -256,7 +256,7 @@ int32_t Simulator::GetRawSignalStrength(int32_t handle) {
   if (!receiver || !receiver->powered) return 0;
   const Tuning tuning{DecodeWord(receiver->frequencyWord), CurrentMode(*receiver), receiver->attenuator,
                       receiver->rfAmplifier};
-  double level = DetectorLevelDbm(*receiver->spec, tuning, state_.levelDbm, state_.generatorHz);
+  double level = DetectorLevelDbm(*receiver->setup, tuning, state_.levelDbm, state_.generatorHz);
   if (scenario_.noiseDb > 0)
     level += std::uniform_real_distribution<double>(-1, 1)(noise_) * scenario_.noiseDb;
   return RawFromDetectorLevel(level);

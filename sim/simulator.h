@@ -100,7 +100,7 @@ class Simulator {
 
  private:
   struct Receiver {
-    const ReceiverSpec* spec = nullptr;
+    const ReceiverSpec* setup = nullptr;
     bool powered = false;
     uint32_t frequencyWord = 0;
     int32_t mode = -1;
@@ -122,7 +122,7 @@ class Simulator {
   };
 
   void Reload(Scenario scenario);
-  bool IsMine(const ReceiverSpec& spec) const;
+  bool IsMine(const ReceiverSpec& setup) const;
   bool IsPlugged(const std::string& id) const { return !state_.unplugged.count(id); }
   int32_t OpenReceiver(std::size_t index);
   int UnplugCount(const std::string& id) const;

@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QTest>
 
+#include "widgets/myupdown.h"
 #include "widgets/tests/testing.h"
 
 namespace {
@@ -118,6 +119,19 @@ TEST_F(FrequencyEditTest, OnlyNumberCharactersAreInserted) {
   SetUpTunedFrequency();
   Retype("1x.2,3--4");
   EXPECT_EQ(edit.text(), "1.23-4");
+}
+
+TEST_F(FrequencyEditTest, ReadOnlyFieldIgnoresEditingKeysButReportsThem) {
+  SetUpTunedFrequency();
+  edit.SetValue(145500000);
+  edit.setReadOnly(true);
+  int downs = 0;
+  edit.OnKeyDown = [&](TstAlignEdit*, int&, Qt::KeyboardModifiers) { ++downs; };
+  QTest::keyClicks(&edit, "7k");
+  QTest::keyClick(&edit, Qt::Key_Return);
+  EXPECT_EQ(downs, 3);
+  EXPECT_EQ(edit.text(), "145.500000");
+  EXPECT_EQ(Label(), " MHz");
 }
 
 TEST_F(FrequencyEditTest, AutomaticUnitFollowsHzLimit) {
@@ -235,6 +249,27 @@ TEST_F(FrequencyEditTest, SettingAValueMovesTheFocusToTheExitControl) {
   QTest::keyClick(&edit, Qt::Key_Return);
   EXPECT_EQ(edit.Value(), 12);
   EXPECT_TRUE(exit.hasFocus());
+  edit.setParent(nullptr);
+}
+
+TEST_F(FrequencyEditTest, WheelStepsThroughTheUpDownWithoutLosingTheFocus) {
+  QWidget window;
+  edit.setParent(&window);
+  QLineEdit exit(&window);
+  exit.move(0, 40);
+  TmyUpDown upDown(&window);
+  upDown.SetFrequencyEdit(&edit);
+  upDown.SetStep(100);
+  edit.SetExitControl(&exit);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  edit.setFocus();
+  QWheelEvent wheel(QPointF(2, 2), edit.mapToGlobal(QPointF(2, 2)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&edit, &wheel);
+  EXPECT_EQ(edit.Value(), 100);
+  EXPECT_TRUE(edit.hasFocus());
+  EXPECT_EQ(edit.ExitControl(), &exit);
   edit.setParent(nullptr);
 }
 
