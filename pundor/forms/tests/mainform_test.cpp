@@ -2,9 +2,11 @@
 // real calibration library, and the scripted operator answering every box.
 #include <gmock/gmock.h>
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
+#include <QTest>
 #include <QTimer>
 #include <fstream>
 
@@ -510,4 +512,82 @@ TEST_F(MainWindowTest, AClassicReceiverIsNeverReportedLost) {
   form->TTimer();
   EXPECT_NE(form->OpenDriver, nullptr);
   EXPECT_TRUE(platform::Form::ModalForms().empty());
+}
+
+// ---------------------------------------------------------------- frequency field, lists, caption strip
+
+TEST_F(MainWindowTest, EnterInTheFrequencyFieldTunesAndMovesTheFocusToItsGroup) {
+  CreateWindow();
+  OpenReceiver(kClassicA1Row);
+  form->show();
+  QApplication::setActiveWindow(form.get());
+  form->Fq->setFocus();
+  ASSERT_TRUE(WaitUntil([&] { return form->Fq->hasFocus(); }, 1000));
+  form->Fq->selectAll();
+  QTest::keyClicks(form->Fq, QStringLiteral("7.1"));
+  QTest::keyClick(form->Fq, Qt::Key_Return);
+  EXPECT_EQ(form->Fq->Value(), 7'100'000);
+  EXPECT_EQ(DecodeFrequencyWord(form->OpenDriver->GetFrequency()), 7'100'000);
+  EXPECT_FALSE(form->Fq->hasFocus());
+  EXPECT_TRUE(form->FP->hasFocus());
+}
+
+TEST_F(MainWindowTest, ALongFrequencyListGetsItsScrollBar) {
+  CreateWindow();
+  OpenReceiver(kClassicA1Row);
+  std::vector<int64_t> frequencies;
+  for (int k = 1; k <= 30; ++k) frequencies.push_back(k * 1'000'000LL);
+  OpenTable(WriteTable("many.cal", 0, frequencies));
+  ASSERT_EQ(form->F->RowCount(), 30);
+  const int visible = form->F->VisibleRowCount();
+  ASSERT_LT(visible, 30);
+  EXPECT_FALSE(form->FSB->isHidden());
+  EXPECT_EQ(form->FSB->Max(), 30 - visible + 1);
+  EXPECT_EQ(form->FSB->Length(), 1);
+  form->FSB->SetPosition(5);
+  EXPECT_EQ(form->F->TopRow(), 5);
+  form->F->SetTopRow(2);
+  EXPECT_EQ(form->FSB->Position(), 2);
+
+  form->stSpeedButton3Click();  // a new table has no points
+  EXPECT_TRUE(form->FSB->isHidden());
+}
+
+TEST_F(MainWindowTest, FrequencyRowsShowTheirNumberAndTextOnlyWithATable) {
+  CreateWindow();
+  OpenReceiver(kClassicA1Row);
+  OpenTable(WriteTable("one.cal", 0, {7'100'000}));
+  QImage image(144, 14, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  form->FDrawCell(0, 0, image.rect(), painter, true);
+  painter.end();
+  EXPECT_EQ(image.pixelColor(0, 0), QColor(0x90, 0x90, 0x90)) << "the selected row";
+  bool text = false;
+  for (int x = 0; x < image.width(); ++x)
+    for (int y = 0; y < image.height(); ++y) text = text || image.pixelColor(x, y).value() < 0x40;
+  EXPECT_TRUE(text) << "black text on the highlight";
+}
+
+TEST_F(MainWindowTest, CaptionStripFollowsActivation) {
+  CreateWindow();
+  form->OnActivate(form.get(), true);
+  EXPECT_EQ(form->Panel->Color(), QColor(0x2d, 0x40, 0x99));
+  EXPECT_EQ(form->ButtonPanel->Color(), QColor(0x2d, 0x40, 0x99));
+  EXPECT_EQ(form->LCaption->FontColor(), QColor(Qt::white));
+  form->OnActivate(form.get(), false);
+  EXPECT_EQ(form->Panel->Color(), QColor(0x52, 0x52, 0x52));
+  EXPECT_EQ(form->LCaption->FontColor(), QColor(0xc0, 0xc0, 0xc0));
+}
+
+TEST_F(MainWindowTest, ClosingReleasesTheReceiver) {
+  CreateWindow();
+  SimulatorControl c1("vxaapi.dll");
+  OpenReceiver(kC1Row);
+  form->show();
+  EXPECT_TRUE(form->close());
+  EXPECT_EQ(form->OpenDriver, nullptr);
+  bool closed = false;
+  for (const std::string& call : c1.TakeCalls()) closed = closed || call.rfind("CloseRadioDevice", 0) == 0;
+  EXPECT_TRUE(closed);
 }
