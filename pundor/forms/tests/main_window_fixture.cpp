@@ -82,12 +82,13 @@ void MainWindowTest::UseScenario(const std::string& text) {
   setenv(kScenarioVariable, path.c_str(), 1);
 }
 
-void MainWindowTest::LoadOnlyFrom(const std::vector<std::string>& libraries) {
+std::filesystem::path MainWindowTest::LoadOnlyFrom(const std::vector<std::string>& libraries) {
   const auto only = folder_ / "program";
   std::filesystem::create_directories(only);
   for (const std::string& library : libraries)
     std::filesystem::create_symlink(BinaryFolder() / library, only / library);
   platform::SetProgramFolder(only);
+  return only;
 }
 
 void MainWindowTest::CreateWindow() {

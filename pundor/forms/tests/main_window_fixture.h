@@ -52,8 +52,9 @@ class MainWindowTest : public ::testing::Test {
 
   // Before CreateWindow: replaces the simulators' default scenario.
   void UseScenario(const std::string& text);
-  // Before CreateWindow: only these files are found beside the program.
-  void LoadOnlyFrom(const std::vector<std::string>& libraries);
+  // Before CreateWindow: only these files are found beside the program, in
+  // the folder returned.
+  std::filesystem::path LoadOnlyFrom(const std::vector<std::string>& libraries);
 
   // Creates the windows as the program does and runs the first device search.
   void CreateWindow();

@@ -114,6 +114,20 @@ TEST_F(MainWindowTest, HelpReportsAMissingHelpFile) {
   EXPECT_EQ(op.Boxes()[0].caption(), "Error");
 }
 
+TEST_F(MainWindowTest, HelpWithoutAViewerSaysSo) {
+  const auto program = LoadOnlyFrom({"libfendrel.so"});
+  std::ofstream((program / "pundor.chm").string()) << "ITSF";
+  const std::string path = qEnvironmentVariable("PATH").toStdString();
+  setenv("PATH", program.c_str(), 1);  // no CHM viewer to be found
+  CreateWindow();
+  op.Answer(ModalResult::Ok);
+  form->stSpeedButton9Click();
+  setenv("PATH", path.c_str(), 1);
+  ASSERT_EQ(op.Boxes().size(), 1u);
+  EXPECT_EQ(op.Boxes()[0].text(), "Unable to load HTML Help component required to view help.");
+  EXPECT_EQ(op.Boxes()[0].caption(), "Error");
+}
+
 // ---------------------------------------------------------------- opening a receiver
 
 TEST_F(MainWindowTest, OpeningAReceiverTakesItsLimitsFrequencyAndModes) {
