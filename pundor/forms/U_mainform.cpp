@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "forms/U_aboutform.h"
+#include "forms/U_addfqform.h"
 #include "forms/U_calinfoform.h"
+#include "forms/U_fselectform.h"
 #include "forms/U_reconnectform.h"
 #include "forms/U_searchadform.h"
 #include "forms/U_tableform.h"
@@ -330,6 +332,13 @@ void TMainForm::ConnectHandlers() {
   stSpeedButton4->OnClick = [this](TstSpeedButton*) { stSpeedButton4Click(); };
   BSave->OnClick = [this](TstSpeedButton*) { BSaveClick(); };
   CalInfo->OnClick = [this](TstSpeedButton*) { CalInfoClick(); };
+  stSpeedButton8->OnClick = [this](TstSpeedButton*) { stSpeedButton8Click(); };
+  BEdit->OnClick = [this](TstSpeedButton*) { BEditClick(); };
+  BDelete->OnClick = [this](TstSpeedButton*) { BDeleteClick(); };
+  stSpeedButton7->OnClick = [this](TstSpeedButton*) { stSpeedButton7Click(); };
+  F->OnDblClick = [this](TStringGrid*) {
+    if (TableLoaded && FrequencyCount != 0) BEditClick();
+  };
   D->OnDrawCell = [this](TStringGrid*, int col, int row, const QRect& rect, QPainter& painter,
                          bool selected) { DDrawCell(col, row, rect, painter, selected); };
   D->OnSelectCell = [this](TStringGrid*, int, int row, bool& canSelect) { DSelectCell(row, canSelect); };
@@ -527,6 +536,10 @@ void TMainForm::OpenReceiverOf(int row) {
   EventsEnabled = false;
   Fq->SetMax(device.MaxFreq);
   Fq->SetMin(device.MinFreq);
+  if (AddFqForm) {
+    AddFqForm->Fq->SetMax(device.MaxFreq);
+    AddFqForm->Fq->SetMin(device.MinFreq);
+  }
   Fq->SetValue(DecodeFrequencyWord(OpenDriver->GetFrequency()));
   OpenRow = row;
   D->SetObject(1, row, 1);
@@ -720,8 +733,13 @@ void TMainForm::UpdateTableControls() {
 // ---------------------------------------------------------------- frequency list
 
 void TMainForm::FillFrequencyList() {
-  F->SetRowCount(1);
-  F->ClearRow(0);
+  // The frequency selection dialog always shows the same rows.
+  TStringGrid* selection = FSelectForm ? FSelectForm->F : nullptr;
+  for (TStringGrid* grid : {F, selection}) {
+    if (!grid) continue;
+    grid->SetRowCount(1);
+    grid->ClearRow(0);
+  }
   FrequencyCount = 0;
   if (TableLoaded) {
     const char* name = ReceiverName.c_str();
@@ -730,11 +748,13 @@ void TMainForm::FillFrequencyList() {
       std::vector<int64_t> frequencies(static_cast<size_t>(size) / sizeof(int64_t));
       const auto bytes = static_cast<uint32_t>(frequencies.size() * sizeof(int64_t));
       if (calibration::GetFrequencies(CalHandle, name, CurrentMode(), frequencies.data(), bytes) >= 1)
-        FillFrequencyGrid(F, frequencies);
+        for (TStringGrid* grid : {F, selection})
+          if (grid) FillFrequencyGrid(grid, frequencies);
       FrequencyCount = static_cast<int32_t>(frequencies.size());
     }
   }
   ShowGridScrollBar(F, FSB);
+  if (FSelectForm) ShowGridScrollBar(FSelectForm->F, FSelectForm->FSB);
   UpdateTableControls();
 }
 
