@@ -1,7 +1,8 @@
-#include <QApplication>
+// pundor: the S-meter calibrator.
+#include "forms/program.h"
+#include "platform/application.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName("Orvanta");
-  return 0;
+  platform::Application application(argc, argv);
+  return RunCalibrator(application);
 }

@@ -1,11 +1,12 @@
-// Entry point of the calibrator's test programs: one QApplication for the
-// whole run, on the offscreen platform unless the caller chose another.
-#include <QApplication>
+// Entry point of the calibrator's test programs: one application object for
+// the whole run, on the offscreen platform unless the caller chose another.
 #include <gtest/gtest.h>
+
+#include "platform/application.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   testing::InitGoogleTest(&argc, argv);
-  QApplication app(argc, argv);
+  platform::Application app(argc, argv);
   return RUN_ALL_TESTS();
 }

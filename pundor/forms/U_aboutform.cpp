@@ -1,0 +1,59 @@
+#include "forms/U_aboutform.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QStringList>
+
+#include "widgets/mylabel.h"
+#include "widgets/stspeedbutton.h"
+
+TAboutForm* AboutForm = nullptr;
+
+namespace {
+
+// The program's file version split into its two 32-bit halves; false when the
+// program carries no version.
+bool ProgramFileVersion(uint32_t& mostSignificant, uint32_t& leastSignificant) {
+  const QStringList parts = QCoreApplication::applicationVersion().split('.');
+  if (parts.size() < 2) return false;
+  uint32_t numbers[4] = {0, 0, 0, 0};
+  for (int i = 0; i < 4 && i < parts.size(); ++i) numbers[i] = parts[i].toUInt() & 0xffff;
+  mostSignificant = numbers[0] << 16 | numbers[1];
+  leastSignificant = numbers[2] << 16 | numbers[3];
+  return true;
+}
+
+}  // namespace
+
+QString VersionText(uint32_t mostSignificant, uint32_t leastSignificant) {
+  return QStringLiteral("%1.%2%3")
+      .arg(mostSignificant >> 16)
+      .arg(mostSignificant & 0xffff)
+      .arg(leastSignificant >> 16);
+}
+
+TAboutForm::TAboutForm() : TCaptionedForm(QStringLiteral("About"), 260, 118) {
+  Image1 = new QLabel(this);
+  Image1->setGeometry(10, 28, 32, 32);
+  Image1->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+  LTitle = MakeLabel(QStringLiteral("Orvanta"), QRect(52, 30, 90, 22));
+  QFont title(QStringLiteral("Arial"));
+  title.setPixelSize(18);
+  title.setBold(true);
+  LTitle->setFont(title);
+  LTitle->SetFontColor(Qt::white);
+  Ver = MakeLabel(QString(), QRect(146, 36, 100, 16));
+  LNotice1 = MakeLabel(QStringLiteral("S-meter calibration for Velkaro receivers."), QRect(10, 66, 240, 14));
+  LNotice2 = MakeLabel(QStringLiteral("All rights reserved."), QRect(10, 80, 240, 14));
+  stSpeedButton2 = MakeButton(QStringLiteral("OK"), QRect(180, 96, 70, 18));
+  stSpeedButton2->OnClick = [this](TstSpeedButton*) { SetModalResult(platform::ModalResult::Ok); };
+  OnShow = [this](platform::Form*) { CenterOnScreen(); };
+  FormCreate();
+}
+
+void TAboutForm::FormCreate() {
+  uint32_t mostSignificant = 0;
+  uint32_t leastSignificant = 0;
+  if (ProgramFileVersion(mostSignificant, leastSignificant))
+    Ver->SetCaption(VersionText(mostSignificant, leastSignificant));
+}
