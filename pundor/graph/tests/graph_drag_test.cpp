@@ -150,6 +150,23 @@ TEST_F(GraphDragTest, ReleaseRestoresTheCursorAndFreesThePointer) {
   EXPECT_TRUE(SameShape(&own, TOrvantaGraph::Cross1Cursor()));
 }
 
+// The graph window lets pending events run inside its handler, so the
+// release may arrive before the press has been handled to its end.
+TEST_F(GraphDragTest, ReleaseArrivingInsideTheHandlerEndsTheDragForGood) {
+  TDBMSet* set = AddFlatSet(-60.0);
+  const QPoint at = At(50, 30);
+  graph->OnDBMChanged = [](TOrvantaGraph*, TDBMSet*, int) { QApplication::processEvents(); };
+  MoveTo(at);
+  QApplication::postEvent(graph, new QMouseEvent(QEvent::MouseButtonRelease, at, graph->mapToGlobal(at),
+                                                 Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+  Press(at);
+  EXPECT_FALSE(graph->Dragging());
+  EXPECT_EQ(platform::PointerConfinement(), std::nullopt);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_NE(set->GetValue(graph->CursorToValue(at)->Raw), -60.0) << "the press still set its level";
+  Release(at);  // for the test driver's button state
+}
+
 TEST_F(GraphDragTest, LeavingEndsTheDrag) {
   AddFlatSet(-60.0);
   MoveTo(At(50, 30));
