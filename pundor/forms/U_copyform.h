@@ -38,7 +38,7 @@ class TCopyForm : public TCaptionedForm {
   void BCopyClick();
 
  private:
-  TStringGrid* MakeList(const QString& caption, int left, TmyLabel*& label, TmyScrollBar*& bar);
+  TStringGrid* MakeList(const QString& caption, const QRect& area, TmyLabel*& label, TmyScrollBar*& bar);
   void FillModeList(int row);
 };
 
