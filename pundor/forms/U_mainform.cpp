@@ -61,7 +61,6 @@ QString FromLocal(const std::string& text) { return QString::fromLocal8Bit(text.
 TstPanel* MakePanel(QWidget* parent, const QRect& rect) {
   auto* panel = new TstPanel(parent);
   panel->setGeometry(rect);
-  panel->SetEnable4All(true);
   panel->setFocusPolicy(Qt::ClickFocus);
   return panel;
 }
@@ -429,6 +428,7 @@ void TMainForm::SearchDevices() {
     ~EndOfSearch() {
       if (SearchADForm) SearchADForm->hide();
       form->setEnabled(true);
+      form->BSelect->setEnabled(form->DevicesPresent && form->D->Row() != form->OpenRow);
       form->D->update();
       form->LdBm->update();
     }
@@ -648,6 +648,7 @@ void TMainForm::TakeNewTable(int32_t handle, const std::string& fileName, bool u
 }
 
 void TMainForm::stSpeedButton3Click() {
+  if (!OpenDevice) return;
   FocusPanel(FiP);
   if (!ConfirmUnsavedTable(QStringLiteral("Do you want to create new empty calibration table anyway?"),
                            ModalResult::Yes))
@@ -667,6 +668,7 @@ void TMainForm::stSpeedButton3Click() {
 }
 
 void TMainForm::stSpeedButton4Click() {
+  if (!OpenDevice) return;
   FocusPanel(FiP);
   if (!ConfirmUnsavedTable(QStringLiteral("Do you want to open calibration table file anyway?"),
                            ModalResult::Yes))
@@ -691,6 +693,7 @@ void TMainForm::stSpeedButton4Click() {
 }
 
 void TMainForm::BSaveClick() {
+  if (!TableLoaded) return;
   FocusPanel(FiP);
   SD.SetFileName(UnnamedTable ? kNewFileName : FromLocal(FileName));
   if (!SD.Execute(this)) return;
