@@ -1,5 +1,7 @@
 // A whole calibration session through the real windows, the real library and
 // a simulated receiver, the scripted operator answering every box and dialog.
+#include <unistd.h>
+
 #include <QEnterEvent>
 #include <QTest>
 #include <cmath>
@@ -28,17 +30,7 @@ double Stored(double level) { return std::trunc((level - 0.05) * 10) / 10; }
 
 class SessionTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    folder_ = std::filesystem::temp_directory_path() / ("orvanta-session-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder_);
-    // The simulated receivers keep their state where no other test run looks.
-    setenv("ORVANTA_SIM_STATE", (folder_ / "state").c_str(), 1);
-    unsetenv("ORVANTA_SIM_SCENARIO");
-  }
-  static void TearDownTestSuite() {
-    std::error_code error;
-    std::filesystem::remove_all(folder_, error);
-  }
+  static void TearDownTestSuite() { DestroyWindows(); }
 
   void OpenReceiver(const std::string& name) {
     MainForm->SearchDevices();
@@ -104,11 +96,8 @@ class SessionTest : public testing::Test {
     QTest::mouseRelease(graph, Qt::LeftButton, {}, from + QPoint(0, 12));
   }
 
-  static std::filesystem::path folder_;
   platform::ScriptedOperator op{[](const std::string& message) { ADD_FAILURE() << message; }};
 };
-
-std::filesystem::path SessionTest::folder_;
 
 TEST_F(SessionTest, CalibrationSessionEndToEnd) {
   CreateWindowsOnce();
@@ -220,7 +209,9 @@ TEST_F(SessionTest, CalibrationSessionEndToEnd) {
   EXPECT_EQ(MainForm->FrequencyCount, 5);
 
   // Save, reopen through the window, compare every level.
-  const QString path = QString::fromStdString((folder_ / "session.cal").string());
+  const QString path = QString::fromStdString(
+      (std::filesystem::temp_directory_path() / ("orvanta-session-" + std::to_string(::getpid()) + ".cal"))
+          .string());
   op.ChooseFile(path);
   MainForm->BSaveClick();
   EXPECT_FALSE(MainForm->TableModified);
@@ -245,6 +236,7 @@ TEST_F(SessionTest, CalibrationSessionEndToEnd) {
       EXPECT_NEAR(stored[raw], Stored(levels[raw]), 1e-9) << frequency << " " << raw;
   }
   MainForm->CloseReceiver();
+  std::filesystem::remove(path.toStdString());
 }
 
 TEST_F(SessionTest, FrequencyCommandsAskBeforeTheyChangeAnything) {
