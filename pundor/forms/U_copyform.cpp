@@ -39,18 +39,8 @@ int AddRow(TStringGrid* grid, int count, const QString& text) {
   return count;
 }
 
-}  // namespace
-
-QString TModeNamer::operator()(int32_t code) {
-  try {
-    return ModeName(code);
-  } catch (const platform::Error& error) {
-    if (!reported_) platform::Application::ShowException(error);
-    reported_ = true;
-    return QString();
-  }
-}
-
+// Gives a list's scroll bar the range of the rows the grid cannot show, or
+// hides it when every row fits.
 void FitScrollBar(TStringGrid* grid, TmyScrollBar* bar) {
   const int visible = grid->VisibleRowCount();
   if (grid->RowCount() <= visible) {
@@ -63,6 +53,18 @@ void FitScrollBar(TStringGrid* grid, TmyScrollBar* bar) {
   bar->SetLength(1);
   bar->SetPosition(grid->TopRow());
   bar->show();
+}
+
+}  // namespace
+
+QString TModeNamer::operator()(int32_t code) {
+  try {
+    return ModeName(code);
+  } catch (const platform::Error& error) {
+    if (!reported_) platform::Application::ShowException(error);
+    reported_ = true;
+    return QString();
+  }
 }
 
 TCopyForm::TCopyForm() : TCaptionedForm(QStringLiteral("Copy"), 283, 290) {

@@ -54,7 +54,3 @@ class TModeNamer {
  private:
   bool reported_ = false;
 };
-
-// Gives a list's scroll bar the range of the rows the grid cannot show, or
-// hides it when every row fits.
-void FitScrollBar(TStringGrid* grid, TmyScrollBar* bar);
