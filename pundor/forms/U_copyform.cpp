@@ -22,7 +22,8 @@ const QColor kSelectedRow(0x90, 0x90, 0x90);
 const QColor kText(0xc0, 0xc0, 0xc0);
 constexpr int kListTop = 40;
 constexpr int kListHeight = 216;
-constexpr int kListWidth = 118;
+constexpr int kDeviceListWidth = 96;
+constexpr int kModeListWidth = 140;
 constexpr int kBarWidth = 15;
 
 // Back to one empty row.
@@ -38,18 +39,8 @@ int AddRow(TStringGrid* grid, int count, const QString& text) {
   return count;
 }
 
-}  // namespace
-
-QString TModeNamer::operator()(int32_t code) {
-  try {
-    return ModeName(code);
-  } catch (const platform::Error& error) {
-    if (!reported_) platform::Application::ShowException(error);
-    reported_ = true;
-    return QString();
-  }
-}
-
+// Gives a list's scroll bar the range of the rows the grid cannot show, or
+// hides it when every row fits.
 void FitScrollBar(TStringGrid* grid, TmyScrollBar* bar) {
   const int visible = grid->VisibleRowCount();
   if (grid->RowCount() <= visible) {
@@ -64,9 +55,23 @@ void FitScrollBar(TStringGrid* grid, TmyScrollBar* bar) {
   bar->show();
 }
 
+}  // namespace
+
+QString TModeNamer::operator()(int32_t code) {
+  try {
+    return ModeName(code);
+  } catch (const platform::Error& error) {
+    if (!reported_) platform::Application::ShowException(error);
+    reported_ = true;
+    return QString();
+  }
+}
+
 TCopyForm::TCopyForm() : TCaptionedForm(QStringLiteral("Copy"), 283, 290) {
-  D = MakeList(QStringLiteral("Devices"), 8, LDevices, DSB);
-  M = MakeList(QStringLiteral("Modes"), 8 + kListWidth + kBarWidth + 2, LModes, MSB);
+  D = MakeList(QStringLiteral("Devices"), QRect(8, kListTop, kDeviceListWidth, kListHeight), LDevices, DSB);
+  M = MakeList(QStringLiteral("Modes"),
+               QRect(8 + kDeviceListWidth + kBarWidth + 6, kListTop, kModeListWidth, kListHeight), LModes,
+               MSB);
   D->OnSelectCell = [this](TStringGrid*, int col, int row, bool& canSelect) {
     DSelectCell(col, row, canSelect);
   };
@@ -81,15 +86,16 @@ TCopyForm::TCopyForm() : TCaptionedForm(QStringLiteral("Copy"), 283, 290) {
   OnShow = [this](platform::Form*) { FormShow(); };
 }
 
-TStringGrid* TCopyForm::MakeList(const QString& caption, int left, TmyLabel*& label, TmyScrollBar*& bar) {
-  label = MakeLabel(caption, QRect(left, 24, kListWidth, 14));
+TStringGrid* TCopyForm::MakeList(const QString& caption, const QRect& area, TmyLabel*& label,
+                                 TmyScrollBar*& bar) {
+  label = MakeLabel(caption, QRect(area.left(), 24, area.width(), 14));
   auto* grid = new TStringGrid(this);
-  grid->setGeometry(left, kListTop, kListWidth, kListHeight);
+  grid->setGeometry(area);
   grid->SetColCount(1);
   grid->SetRowCount(1);
   grid->SetFixedRows(0);
   grid->SetFixedCols(0);
-  grid->SetColWidth(0, kListWidth);
+  grid->SetColWidth(0, area.width());
   grid->SetDefaultRowHeight(14);
   grid->SetOptions(goRowSelect);
   grid->SetDefaultDrawing(false);
@@ -98,7 +104,7 @@ TStringGrid* TCopyForm::MakeList(const QString& caption, int left, TmyLabel*& la
                             bool selected) { MDrawCell(sender, row, rect, painter, selected); };
   bar = new TmyScrollBar(this);
   bar->SetKind(TScrollBarKind::sbVertical);
-  bar->setGeometry(left + kListWidth, kListTop, kBarWidth, kListHeight);
+  bar->setGeometry(area.right() + 1, area.top(), kBarWidth, area.height());
   bar->hide();
   return grid;
 }

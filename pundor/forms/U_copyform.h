@@ -38,7 +38,7 @@ class TCopyForm : public TCaptionedForm {
   void BCopyClick();
 
  private:
-  TStringGrid* MakeList(const QString& caption, int left, TmyLabel*& label, TmyScrollBar*& bar);
+  TStringGrid* MakeList(const QString& caption, const QRect& area, TmyLabel*& label, TmyScrollBar*& bar);
   void FillModeList(int row);
 };
 
@@ -54,7 +54,3 @@ class TModeNamer {
  private:
   bool reported_ = false;
 };
-
-// Gives a list's scroll bar the range of the rows the grid cannot show, or
-// hides it when every row fits.
-void FitScrollBar(TStringGrid* grid, TmyScrollBar* bar);

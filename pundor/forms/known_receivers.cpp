@@ -57,7 +57,9 @@ QString FormatFrequency(int64_t frequency) {
     value *= 0.001;
     ++unit;
   }
-  return QLocale().toString(value, 'g', 15) + ' ' + QLatin1String(units[unit]);
+  QLocale locale;
+  locale.setNumberOptions(QLocale::OmitGroupSeparator);
+  return locale.toString(value, 'g', 15) + ' ' + QLatin1String(units[unit]);
 }
 
 QString ModeName(int32_t code) {

@@ -3,10 +3,13 @@
 // created once (as the program does), an empty table from the real library,
 // and helpers that act inside a window while it is shown modally.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -24,19 +27,45 @@
 #include "platform/error.h"
 #include "platform/scripted_operator.h"
 
-// Creates the windows in the program's order, once for the test program.
+// Creates the windows in the program's order, once for the test program
+// (a window another test removed is made again). The simulated receivers
+// keep their state in a folder of this test program's own.
 inline void CreateWindowsOnce() {
-  if (MainForm) return;
-  MainForm = new TMainForm;
-  GraphForm = new TGraphForm;
-  TableForm = new TTableForm;
-  AddFqForm = new TAddFqForm;
-  EditValForm = new TEditValForm;
-  CopyForm = new TCopyForm;
-  FillForm = new TFillForm;
-  CalInfoForm = new TCalInfoForm;
-  FSelectForm = new TFSelectForm;
-  AboutForm = new TAboutForm;
+  if (!MainForm) {
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("orvanta-calibrating-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    setenv("ORVANTA_SIM_STATE", (folder / "state").c_str(), 1);
+    unsetenv("ORVANTA_SIM_SCENARIO");
+    MainForm = new TMainForm;
+  }
+  if (!GraphForm) GraphForm = new TGraphForm;
+  if (!TableForm) TableForm = new TTableForm;
+  if (!AddFqForm) AddFqForm = new TAddFqForm;
+  if (!EditValForm) EditValForm = new TEditValForm;
+  if (!CopyForm) CopyForm = new TCopyForm;
+  if (!FillForm) FillForm = new TFillForm;
+  if (!CalInfoForm) CalInfoForm = new TCalInfoForm;
+  if (!FSelectForm) FSelectForm = new TFSelectForm;
+  if (!AboutForm) AboutForm = new TAboutForm;
+}
+
+// Removes the windows again, so that the next test suite starts without them.
+inline void DestroyWindows() {
+  auto destroy = [](auto*& window) {
+    delete window;
+    window = nullptr;
+  };
+  destroy(AboutForm);
+  destroy(FSelectForm);
+  destroy(CalInfoForm);
+  destroy(FillForm);
+  destroy(CopyForm);
+  destroy(EditValForm);
+  destroy(AddFqForm);
+  destroy(TableForm);
+  destroy(GraphForm);
+  destroy(MainForm);
 }
 
 // Runs `action` once `form` is shown modally (from the nested event loop).
@@ -64,6 +93,8 @@ TLevelTable Column(double level);
 // A test with an empty table of its own, opened as the session's table.
 class CalibratingTest : public testing::Test {
  protected:
+  static void TearDownTestSuite() { DestroyWindows(); }
+
   static constexpr const char* kReceiver = "Halv-A1";
 
   void SetUp() override {

@@ -155,4 +155,14 @@ TEST(AboutBox, VersionShowsTheFirstThreeNumbers) {
   EXPECT_EQ(VersionText(1u << 16, 0), QStringLiteral("1.00"));
 }
 
+TEST(AboutBox, ShowsTheTitleAndTheProgramsVersion) {
+  const QString before = QCoreApplication::applicationVersion();
+  QCoreApplication::setApplicationVersion(QStringLiteral("3.4.5.6"));
+  TAboutForm about;
+  QCoreApplication::setApplicationVersion(before);
+  EXPECT_EQ(about.LTitle->Caption(), QStringLiteral("Orvanta"));
+  EXPECT_EQ(about.Ver->Caption(), QStringLiteral("3.45"));
+  EXPECT_EQ(about.LCaption->Caption(), QStringLiteral("About"));
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 // A whole calibration session through the real windows, the real library and
 // a simulated receiver, the scripted operator answering every box and dialog.
+#include <unistd.h>
+
 #include <QEnterEvent>
 #include <QTest>
 #include <cmath>
@@ -28,17 +30,7 @@ double Stored(double level) { return std::trunc((level - 0.05) * 10) / 10; }
 
 class SessionTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    folder_ = std::filesystem::temp_directory_path() / ("orvanta-session-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder_);
-    // The simulated receivers keep their state where no other test run looks.
-    setenv("ORVANTA_SIM_STATE", (folder_ / "state").c_str(), 1);
-    unsetenv("ORVANTA_SIM_SCENARIO");
-  }
-  static void TearDownTestSuite() {
-    std::error_code error;
-    std::filesystem::remove_all(folder_, error);
-  }
+  static void TearDownTestSuite() { DestroyWindows(); }
 
   void OpenReceiver(const std::string& name) {
     MainForm->SearchDevices();
@@ -104,11 +96,8 @@ class SessionTest : public testing::Test {
     QTest::mouseRelease(graph, Qt::LeftButton, {}, from + QPoint(0, 12));
   }
 
-  static std::filesystem::path folder_;
   platform::ScriptedOperator op{[](const std::string& message) { ADD_FAILURE() << message; }};
 };
-
-std::filesystem::path SessionTest::folder_;
 
 TEST_F(SessionTest, CalibrationSessionEndToEnd) {
   CreateWindowsOnce();
@@ -220,7 +209,9 @@ TEST_F(SessionTest, CalibrationSessionEndToEnd) {
   EXPECT_EQ(MainForm->FrequencyCount, 5);
 
   // Save, reopen through the window, compare every level.
-  const QString path = QString::fromStdString((folder_ / "session.cal").string());
+  const QString path = QString::fromStdString(
+      (std::filesystem::temp_directory_path() / ("orvanta-session-" + std::to_string(::getpid()) + ".cal"))
+          .string());
   op.ChooseFile(path);
   MainForm->BSaveClick();
   EXPECT_FALSE(MainForm->TableModified);
@@ -244,6 +235,89 @@ TEST_F(SessionTest, CalibrationSessionEndToEnd) {
     for (int raw = 0; raw < 256; ++raw)
       EXPECT_NEAR(stored[raw], Stored(levels[raw]), 1e-9) << frequency << " " << raw;
   }
+  MainForm->CloseReceiver();
+  std::filesystem::remove(path.toStdString());
+}
+
+TEST_F(SessionTest, FrequencyCommandsAskBeforeTheyChangeAnything) {
+  CreateWindowsOnce();
+  OpenReceiver("Halv-B3");
+  ASSERT_NE(MainForm->OpenDriver, nullptr);
+  MainForm->stSpeedButton3Click();
+
+  // The empty list: a double click opens nothing.
+  bool editorShown = false;
+  WhenShown(TableForm, [&] {
+    editorShown = true;
+    TableForm->SetModalResult(ModalResult::Cancel);
+  });
+  MainForm->F->OnDblClick(MainForm->F);
+  Settle(20);
+  EXPECT_FALSE(editorShown);
+
+  // Above 2,147,000,000 Hz a point is stored on tens of Hz.
+  Add(2'500'000'005);
+  EXPECT_EQ(MainForm->F->Cells(1, 0), QStringLiteral("2500000000"));
+
+  // Cancel at the tuning question opens nothing.
+  MainForm->Fq->SetValue(1'000'000);
+  SelectFrequency(2'500'000'000);
+  op.Answer(ModalResult::Cancel);
+  MainForm->BEditClick();
+  Settle(20);
+  EXPECT_FALSE(editorShown);
+
+  // Adding an existing frequency asks; Yes writes 0 dBm everywhere again.
+  const TLevelTable levels = Column(-50.0);
+  ASSERT_EQ(calibration::PutDBMs(MainForm->CalHandle, MainForm->ReceiverName.c_str(), MainForm->CurrentMode(),
+                                 2'500'000'000, levels.data()),
+            CAL_OK);
+  MainForm->TableModified = false;
+  op.Answer(ModalResult::Yes);
+  Add(2'500'000'000);
+  TLevelTable stored;
+  ASSERT_EQ(
+      ReadColumn(MainForm->CalHandle, MainForm->ReceiverName, MainForm->CurrentMode(), 2'500'000'000, stored),
+      CAL_OK);
+  EXPECT_EQ(stored, Column(0.0));
+  EXPECT_TRUE(MainForm->TableModified);
+
+  // Copying from the same receiver and mode does nothing, silently.
+  const std::size_t boxes = op.Boxes().size();
+  WhenShown(CopyForm, [] { CopyForm->BCopyClick(); });
+  MainForm->stSpeedButton7Click();
+  EXPECT_EQ(op.Boxes().size(), boxes);
+  EXPECT_EQ(MainForm->FrequencyCount, 1);
+
+  // The replace question: No skips the point, Cancel ends the copy.
+  const int32_t mode = MainForm->CurrentMode();
+  SelectModeIndex(1);
+  Add(2'500'000'000);
+  Add(3'000'000'000);
+  Add(3'500'000'000);
+  SelectModeIndex(0);
+  ASSERT_EQ(calibration::PutDBMs(MainForm->CalHandle, MainForm->ReceiverName.c_str(), mode, 3'000'000'000,
+                                 levels.data()),
+            CAL_OK);
+  MainForm->FillFrequencyList();
+  ASSERT_EQ(MainForm->FrequencyCount, 2);
+  op.Answer(ModalResult::No);
+  op.Answer(ModalResult::Cancel);
+  WhenShown(CopyForm, [] {
+    CopyForm->M->SetRow(1);
+    CopyForm->BCopyClick();
+  });
+  MainForm->stSpeedButton7Click();
+  EXPECT_EQ(op.Boxes().back().caption(), QStringLiteral("Frequency exist"));
+  EXPECT_EQ(MainForm->FrequencyCount, 2) << "3.5 GHz is never reached";
+  ASSERT_EQ(ReadColumn(MainForm->CalHandle, MainForm->ReceiverName, mode, 3'000'000'000, stored), CAL_OK);
+  EXPECT_EQ(stored, levels) << "No keeps the point";
+
+  // Delete asks first; No keeps the point.
+  op.Answer(ModalResult::No);
+  MainForm->BDeleteClick();
+  EXPECT_EQ(MainForm->FrequencyCount, 2);
+  MainForm->TableModified = false;
   MainForm->CloseReceiver();
 }
 
