@@ -40,6 +40,7 @@ function(orvanta_tests target)
     set(env "")
   endif()
   gtest_discover_tests(${target}
+    TEST_PREFIX "${target}."
     DISCOVERY_TIMEOUT 60
     DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)

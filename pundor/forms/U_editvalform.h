@@ -1,10 +1,31 @@
 #pragma once
 // The dialog that edits the level of one raw value.
-#include "platform/form.h"
+#include <QString>
 
-class TEditValForm : public platform::Form {
+#include "graph/captioned_form.h"
+
+class TstAlignEdit;
+
+// Reads a number typed with the user's decimal separator; raises
+// platform::Error with the conversion message when the text is no number.
+double TextToFloat(const QString& text);
+
+class TEditValForm : public TCaptionedForm {
  public:
   TEditValForm();
+
+  TmyLabel* LR;
+  TmyLabel* L;  // the raw value being edited
+  TmyLabel* myLabel1;
+  TstAlignEdit* V;
+  TstSpeedButton* BOK;
+  TstSpeedButton* BSelect;
+
+  // The accepted level, valid after the dialog closed with OK.
+  double Value = 0.0;
+
+  void FormShow();
+  void BOKClick();
 };
 
 extern TEditValForm* EditValForm;

@@ -1,0 +1,17 @@
+# Fails unless the library's dynamic symbol table defines exactly the nine exports.
+execute_process(COMMAND nm -D --defined-only --format=posix ${LIBRARY}
+  OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+set(names "")
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE " .*" "" name "${line}")
+  list(APPEND names ${name})
+endforeach()
+list(SORT names)
+set(expected DeleteFrequency DeleteMode GetCS GetFrequencies GetModes LoadCALFile PutDBMs SaveCALFile Unload)
+if(NOT names STREQUAL expected)
+  message(FATAL_ERROR "exports are [${names}], expected [${expected}]")
+endif()

@@ -1,0 +1,92 @@
+#include "arguments.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cinttypes>
+#include <cstdio>
+#include <iterator>
+
+#include "fendrel.h"
+
+namespace fendrel_tool {
+namespace {
+
+bool equalIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+std::string_view trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+template <typename Number>
+std::optional<Number> wholeNumber(std::string_view text) {
+  Number value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+struct Unit {
+  std::string_view name;
+  int64_t hertz;
+  int decimals;  // the finest fraction that is still whole hertz
+};
+constexpr Unit kUnits[] = {
+    {"", 1, 0}, {"Hz", 1, 0}, {"kHz", 1000, 3}, {"MHz", 1000000, 6}, {"GHz", 1000000000, 9}};
+
+}  // namespace
+
+std::optional<int32_t> parseMode(std::string_view text) {
+  if (const auto code = wholeNumber<int32_t>(text)) {
+    if (*code >= CAL_MODE_DEFAULT && *code <= 255) return code;
+    return std::nullopt;
+  }
+  for (int index = 0; index < static_cast<int>(std::size(ModeNames)); ++index) {
+    const std::string_view name = ModeNames[index];
+    const std::string_view shortName = name.substr(0, name.find(" - "));
+    if (equalIgnoringCase(text, name) || equalIgnoringCase(text, shortName)) return index + CAL_MODE_DEFAULT;
+  }
+  return std::nullopt;
+}
+
+std::optional<int64_t> parseFrequency(std::string_view text) {
+  text = trimmed(text);
+  const auto unitAt = text.find_first_not_of("0123456789.");
+  const std::string_view number = text.substr(0, unitAt);
+  const std::string_view unitName = unitAt == std::string_view::npos ? "" : trimmed(text.substr(unitAt));
+  const auto unit = std::find_if(std::begin(kUnits), std::end(kUnits),
+                                 [unitName](const Unit& u) { return equalIgnoringCase(u.name, unitName); });
+  if (unit == std::end(kUnits)) return std::nullopt;
+  const auto point = number.find('.');
+  const auto whole = wholeNumber<int64_t>(number.substr(0, point));
+  std::string fraction(point == std::string_view::npos ? "" : number.substr(point + 1));
+  if (!whole || fraction.size() > static_cast<std::size_t>(unit->decimals)) return std::nullopt;
+  fraction.resize(static_cast<std::size_t>(unit->decimals), '0');
+  const int64_t fractionHertz = fraction.empty() ? 0 : wholeNumber<int64_t>(fraction).value_or(-1);
+  if (fractionHertz < 0 || *whole > (INT64_MAX - fractionHertz) / unit->hertz) return std::nullopt;
+  return *whole * unit->hertz + fractionHertz;
+}
+
+std::optional<uint8_t> parseRaw(std::string_view text) { return wholeNumber<uint8_t>(text); }
+
+std::string formatFrequency(int64_t hertz) {
+  char text[48];
+  const char* sign = hertz < 0 ? "-" : "";
+  const uint64_t magnitude = hertz < 0 ? 0 - static_cast<uint64_t>(hertz) : static_cast<uint64_t>(hertz);
+  std::snprintf(text, sizeof text, "%s%" PRIu64 ".%06" PRIu64 " MHz", sign, magnitude / 1000000,
+                magnitude % 1000000);
+  return text;
+}
+
+std::string modeName(int32_t code) {
+  if (code >= CAL_MODE_DEFAULT && code <= CAL_MODE_FM6) return ModeNames[code + 1];
+  return "MODE " + std::to_string(code);
+}
+
+}  // namespace fendrel_tool

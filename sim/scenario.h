@@ -1,0 +1,58 @@
+#pragma once
+// The receivers a simulated library pretends are attached, read from a small
+// text file (see README.md) or taken from the built-in default.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sim {
+
+enum class Family { kClassic, kNewer };
+
+struct ReceiverSpec {
+  Family family = Family::kClassic;
+  // How the control tool names it: "classic:<number>" or the serial number.
+  std::string id;
+  // Classic family.
+  int32_t deviceNumber = 0;
+  int32_t modelCode = 0;
+  int32_t interfaceCode = 5;
+  std::vector<uint32_t> modeEntries;  // bits 0-7 mode code, bits 8-15 sub-code
+  // Newer family.
+  std::string model;  // "C1" .. "C5"
+  std::string serial;
+  std::string bus;
+  // Both.
+  int64_t minHz = 0;
+  int64_t maxHz = 0;
+  double gainDb = 0;  // this receiver's sensitivity against the family's
+};
+
+struct Scenario {
+  std::vector<ReceiverSpec> receivers;
+  double noiseDb = 0;               // amplitude of the reading's noise; 0 = none
+  bool exclusive = false;           // an open receiver is held against other processes
+  std::vector<std::string> errors;  // "line N: ...", for lines that were skipped
+};
+
+inline constexpr int32_t kFirstDeviceNumber = 1;
+inline constexpr int32_t kLastDeviceNumber = 31;
+inline constexpr std::size_t kTextWidth = 8;  // serial number and bus text
+
+std::string ClassicId(int32_t deviceNumber);
+
+// A frequency with an optional k, M or G suffix ("145.5M"); false when it is
+// not one or is negative.
+bool ParseFrequency(std::string_view text, int64_t& hz);
+bool ParseNumber(std::string_view text, double& value);
+
+Scenario ParseScenario(std::string_view text);
+std::string_view DefaultScenarioText();
+// The scenario named by ORVANTA_SIM_SCENARIO, or the default when it is unset.
+// An unreadable file gives no receivers and an error.
+Scenario LoadScenario(const std::string& path);
+
+inline constexpr const char* kScenarioVariable = "ORVANTA_SIM_SCENARIO";
+
+}  // namespace sim
