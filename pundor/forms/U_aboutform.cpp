@@ -7,23 +7,12 @@
 #include <QStringList>
 
 #include "widgets/mylabel.h"
+#include "platform/version.h"
 #include "widgets/stspeedbutton.h"
 
 TAboutForm* AboutForm = nullptr;
 
 namespace {
-
-// The program's file version split into its two 32-bit halves; false when the
-// program carries no version.
-bool ProgramFileVersion(uint32_t& mostSignificant, uint32_t& leastSignificant) {
-  const QStringList parts = QCoreApplication::applicationVersion().split('.');
-  if (parts.size() < 2) return false;
-  uint32_t numbers[4] = {0, 0, 0, 0};
-  for (int i = 0; i < 4 && i < parts.size(); ++i) numbers[i] = parts[i].toUInt() & 0xffff;
-  mostSignificant = numbers[0] << 16 | numbers[1];
-  leastSignificant = numbers[2] << 16 | numbers[3];
-  return true;
-}
 
 // The program's icon, or a small S-meter when the program has none.
 QPixmap ProgramPicture() {
@@ -72,8 +61,6 @@ TAboutForm::TAboutForm() : TCaptionedForm(QStringLiteral("About"), 260, 118) {
 }
 
 void TAboutForm::FormCreate() {
-  uint32_t mostSignificant = 0;
-  uint32_t leastSignificant = 0;
-  if (ProgramFileVersion(mostSignificant, leastSignificant))
-    Ver->SetCaption(VersionText(mostSignificant, leastSignificant));
+  if (const auto version = platform::ProgramFileVersion())
+    Ver->SetCaption(VersionText(version->mostSignificant, version->leastSignificant));
 }

@@ -6,12 +6,12 @@
 #include "forms/U_copyform.h"
 #include "forms/U_mainform.h"
 #include "forms/known_receivers.h"
+#include "receivers/text_helpers.h"
 #include "widgets/myscrollbar.h"
 #include "widgets/stpanel.h"
 #include "widgets/stringgrid.h"
 #include "widgets/stspeedbutton.h"
 
-using listing::FormatFrequency;
 
 TCalInfoForm* CalInfoForm = nullptr;
 

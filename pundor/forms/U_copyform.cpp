@@ -4,6 +4,7 @@
 
 #include "forms/U_mainform.h"
 #include "forms/known_receivers.h"
+#include "receivers/text_helpers.h"
 #include "platform/application.h"
 #include "platform/error.h"
 #include "widgets/mylabel.h"
@@ -11,7 +12,6 @@
 #include "widgets/stringgrid.h"
 #include "widgets/stspeedbutton.h"
 
-using listing::ModeName;
 
 TCopyForm* CopyForm = nullptr;
 

@@ -6,8 +6,6 @@
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
-#include <QProcess>
-#include <QStandardPaths>
 #include <algorithm>
 #include <filesystem>
 #include <vector>
@@ -24,7 +22,9 @@
 #include "platform/caption_strip.h"
 #include "platform/dynamic_library.h"
 #include "platform/error.h"
+#include "platform/html_help.h"
 #include "platform/message_box.h"
+#include "receivers/text_helpers.h"
 #include "widgets/frequencyedit.h"
 #include "widgets/mylabel.h"
 #include "widgets/myscrollbar.h"
@@ -122,55 +122,6 @@ class HourglassCursor {
   HourglassCursor& operator=(const HourglassCursor&) = delete;
 };
 
-// Frequency, mode and caption texts.
-// (Stand-ins until the receivers' shared text helpers are in: the same names
-// and results, so that switching is a matter of the include.)
-
-QString FormatFrequency(int64_t frequency) {
-  static const char* const units[] = {"Hz", "kHz", "MHz", "GHz"};
-  double value = static_cast<double>(frequency);
-  int unit = 0;
-  while (unit < 3 && !(value < 1800)) {
-    value *= 0.001;
-    ++unit;
-  }
-  return QLocale().toString(value, 'g', 15) + ' ' + QLatin1String(units[unit]);
-}
-
-QString ModeName(int32_t code) {
-  static const std::pair<int32_t, const char*> names[] = {
-      {0, "CW - Continuous Wave"},          {4, "LSB - Lower Side Band"},
-      {5, "USB - Upper Side Band"},         {1, "AM - Amplitude Modulation"},
-      {2, "FMN - Freq. Modulation,Narrow"}, {6, "FMM - Freq. Modulation,Medium"},
-      {3, "FMW - Freq. Modulation,Wide"},   {7, "FM6 - Freq. Mod. (6kHz BW)"}};
-  if (code == -1) return QStringLiteral("Default mode");
-  for (const auto& [known, name] : names)
-    if (known == code) return QString::fromLatin1(name);
-  throw platform::Error("Unknown mode");
-}
-
-// The path loses characters from its start until the caption fits the label;
-// the receiver name is never shortened.
-QString FitCaption(const QString& receiverName, const QString& fileName, const TmyLabel* label) {
-  const QFontMetrics metrics(label->font());
-  QString remaining = fileName;
-  QString shown = fileName;
-  for (;;) {
-    const QString caption = QStringLiteral("Orvanta [") + receiverName + "; " + shown + "]";
-    if (metrics.horizontalAdvance(caption) < label->width() || remaining.isEmpty()) return caption;
-    remaining.remove(0, 1);
-    shown = QStringLiteral("...") + remaining;
-  }
-}
-
-// HTML Help: a CHM viewer shows the file.
-void ShowHelpFile(const QString& path, QWidget* owner) {
-  const QString viewer = QStandardPaths::findExecutable(QStringLiteral("xchm"));
-  if (viewer.isEmpty() || !QProcess::startDetached(viewer, {path})) {
-    platform::ShowError(QStringLiteral("Unable to load HTML Help component required to view help."), owner);
-  }
-}
-
 }  // namespace
 
 TMainForm::TMainForm() {
@@ -187,7 +138,16 @@ TMainForm::TMainForm() {
   FormCreate();
 }
 
-TMainForm::~TMainForm() { T.stop(); }
+TMainForm::~TMainForm() {
+  T.stop();
+  FormDestroy();
+}
+
+void TMainForm::FormDestroy() {
+  if (htmlHelp_) htmlHelp_->CloseAll();
+  htmlHelp_.reset();
+  registry_.CloseKey();
+}
 
 int32_t TMainForm::CurrentMode() const { return ModeList[std::clamp(MUD->Tag(), 0, 127)]; }
 
@@ -391,6 +351,7 @@ void TMainForm::FormCreate() {
   if (application) application->SetShowMainForm(true);
   CenterOnScreen();
   CloseReceiver();
+  registry_.OpenKey(QStringLiteral("Software\\Velkaro\\Orvanta"), true);
 }
 
 void TMainForm::FormShow() {
@@ -711,7 +672,7 @@ void TMainForm::BSaveClick() {
 void TMainForm::SetCaption(const QString& caption) { LCaption->SetCaption(caption); }
 
 void TMainForm::ShowFileCaption(const std::string& path) {
-  SetCaption(FitCaption(FromLocal(ReceiverName), FromLocal(path), LCaption));
+  SetCaption(FitCaption(FromLocal(ReceiverName), FromLocal(path), *LCaption));
 }
 
 void TMainForm::UpdateTableControls() {
@@ -885,7 +846,21 @@ void TMainForm::stSpeedButton9Click() {
     platform::ShowError(QStringLiteral("Unable to load help file '") + path + QStringLiteral("'."), this);
     return;
   }
-  ShowHelpFile(path, this);
+  if (!BindHtmlHelp()) return;
+  htmlHelp_->DisplayTopic(path);
+}
+
+// A failed binding is tried again at the next click; a successful one lasts
+// until the window is destroyed.
+bool TMainForm::BindHtmlHelp() {
+  if (htmlHelp_) return true;
+  platform::HtmlHelp::LoadResult result;
+  htmlHelp_ = platform::HtmlHelp::Load(result);
+  if (result == platform::HtmlHelp::LoadResult::ComponentMissing)
+    platform::ShowError(QStringLiteral("Unable to load HTML Help component required to view help."), this);
+  else if (result == platform::HtmlHelp::LoadResult::EntryPointMissing)
+    platform::ShowError(QStringLiteral("Unable to initialise HTML Help component requred to view help."), this);
+  return htmlHelp_ != nullptr;
 }
 
 void TMainForm::stSpeedButton10Click() {

@@ -6,11 +6,14 @@
 #include <QString>
 #include <QTimer>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/file_dialog.h"
 #include "platform/form.h"
+#include "platform/html_help.h"
+#include "platform/registry.h"
 #include "receivers/device_list.h"
 #include "receivers/velkaro_api.h"
 #include "receivers/velkaro_vk.h"
@@ -155,6 +158,8 @@ class TMainForm : public platform::Form {
   void ConnectHandlers();
   void SetupFileDialogs();
   void ActivateCaption(bool active);
+  void FormDestroy();
+  bool BindHtmlHelp();
 
   void SetCaption(const QString& caption);
   void ShowFileCaption(const std::string& path);
@@ -176,6 +181,9 @@ class TMainForm : public platform::Form {
 
  private:
   bool searchedAtShow_ = false;
+  // Held open for the window's life; the program keeps no settings in it.
+  platform::RegistryKey registry_;
+  std::unique_ptr<platform::HtmlHelp> htmlHelp_;
   TVelkaro_Vk Vk;
   TVelkaro_C1 C1;
   TVelkaro_C2 C2;

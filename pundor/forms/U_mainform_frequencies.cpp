@@ -8,13 +8,13 @@
 #include "forms/U_tableform.h"
 #include "forms/calibration_library.h"
 #include "forms/known_receivers.h"
+#include "receivers/text_helpers.h"
 #include "platform/message_box.h"
 #include "receivers/velkaro_api.h"
 #include "widgets/frequencyedit.h"
 #include "widgets/stpanel.h"
 #include "widgets/stringgrid.h"
 
-using listing::FormatFrequency;
 
 using platform::MessageButtons;
 using platform::MessageIcon;

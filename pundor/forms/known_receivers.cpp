@@ -46,32 +46,3 @@ int32_t ReadColumn(int32_t calHandle, const std::string& receiver, int32_t mode,
   levels = column;
   return CAL_OK;
 }
-
-namespace listing {
-
-QString FormatFrequency(int64_t frequency) {
-  static const char* const units[] = {"Hz", "kHz", "MHz", "GHz"};
-  double value = static_cast<double>(frequency);
-  int unit = 0;
-  while (unit < 3 && !(value < 1800)) {
-    value *= 0.001;
-    ++unit;
-  }
-  QLocale locale;
-  locale.setNumberOptions(QLocale::OmitGroupSeparator);
-  return locale.toString(value, 'g', 15) + ' ' + QLatin1String(units[unit]);
-}
-
-QString ModeName(int32_t code) {
-  static const std::pair<int32_t, const char*> names[] = {
-      {0, "CW - Continuous Wave"},          {4, "LSB - Lower Side Band"},
-      {5, "USB - Upper Side Band"},         {1, "AM - Amplitude Modulation"},
-      {2, "FMN - Freq. Modulation,Narrow"}, {6, "FMM - Freq. Modulation,Medium"},
-      {3, "FMW - Freq. Modulation,Wide"},   {7, "FM6 - Freq. Mod. (6kHz BW)"}};
-  if (code == -1) return QStringLiteral("Default mode");
-  for (const auto& [known, name] : names)
-    if (known == code) return QString::fromLatin1(name);
-  throw platform::Error("Unknown mode");
-}
-
-}  // namespace listing

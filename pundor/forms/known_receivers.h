@@ -34,12 +34,3 @@ int32_t ReadFrequencies(int32_t calHandle, const std::string& receiver, int32_t 
 int32_t ReadColumn(int32_t calHandle, const std::string& receiver, int32_t mode, int64_t frequency,
                    TLevelTable& levels);
 
-// Frequency and mode texts as the lists show them. (Stand-ins until the
-// receivers' shared text helpers are in: the same names and results, so that
-// switching is a matter of the include.)
-namespace listing {
-// "145.5 MHz": the largest unit that keeps the number below 1800.
-QString FormatFrequency(int64_t frequency);
-// The long name of a mode code; raises platform::Error "Unknown mode".
-QString ModeName(int32_t code);
-}  // namespace listing

@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "calibrating_testing.h"
+#include "platform/version.h"
 #include "receivers/velkaro_api.h"
 #include "widgets/frequencyedit.h"
 #include "widgets/mylabel.h"
@@ -156,10 +157,9 @@ TEST(AboutBox, VersionShowsTheFirstThreeNumbers) {
 }
 
 TEST(AboutBox, ShowsTheTitleAndTheProgramsVersion) {
-  const QString before = QCoreApplication::applicationVersion();
-  QCoreApplication::setApplicationVersion(QStringLiteral("3.4.5.6"));
+  platform::SetProgramFileVersion(platform::ParseFileVersion("3.4.5.6"));
   TAboutForm about;
-  QCoreApplication::setApplicationVersion(before);
+  platform::ResetProgramFileVersion();
   EXPECT_EQ(about.LTitle->Caption(), QStringLiteral("Orvanta"));
   EXPECT_EQ(about.Ver->Caption(), QStringLiteral("3.45"));
   EXPECT_EQ(about.LCaption->Caption(), QStringLiteral("About"));

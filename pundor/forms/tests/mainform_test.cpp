@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <fstream>
 
+#include "platform/html_help.h"
 #include "forms/U_reconnectform.h"
 #include "forms/calibration_library.h"
 #include "main_window_fixture.h"
@@ -126,6 +127,23 @@ TEST_F(MainWindowTest, HelpWithoutAViewerSaysSo) {
   ASSERT_EQ(op.Boxes().size(), 1u);
   EXPECT_EQ(op.Boxes()[0].text(), "Unable to load HTML Help component required to view help.");
   EXPECT_EQ(op.Boxes()[0].caption(), "Error");
+}
+
+TEST_F(MainWindowTest, HelpWithAViewerThatCannotStartSaysSoAndTriesAgainNextTime) {
+  const auto program = LoadOnlyFrom({"libfendrel.so"});
+  std::ofstream((program / "pundor.chm").string()) << "ITSF";
+  const auto viewer = program / "viewer-not-executable";
+  std::ofstream(viewer.string()) << "#!/bin/sh\n";
+  platform::HtmlHelp::SetViewer(QString::fromStdString(viewer.string()));
+  CreateWindow();
+  op.Answer(ModalResult::Ok);
+  form->stSpeedButton9Click();
+  op.Answer(ModalResult::Ok);
+  form->stSpeedButton9Click();
+  platform::HtmlHelp::SetViewer(QString());
+  ASSERT_EQ(op.Boxes().size(), 2u);
+  EXPECT_EQ(op.Boxes()[0].text(), "Unable to initialise HTML Help component requred to view help.");
+  EXPECT_EQ(op.Boxes()[1].text(), op.Boxes()[0].text());
 }
 
 // ---------------------------------------------------------------- opening a receiver

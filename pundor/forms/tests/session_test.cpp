@@ -11,6 +11,7 @@
 
 #include "calibrating_testing.h"
 #include "forms/known_receivers.h"
+#include "receivers/text_helpers.h"
 #include "receivers/velkaro_api.h"
 #include "widgets/frequencyedit.h"
 #include "widgets/myintedit.h"
@@ -197,7 +198,7 @@ TEST_F(SessionTest, CalibrationSessionEndToEnd) {
   EXPECT_EQ(op.Boxes()[3].text(),
             QStringLiteral(
                 "Frequency 5 kHz is less than minimum frequency (%1).\nThis frequency will be aligned to %1.")
-                .arg(listing::FormatFrequency(minimum)));
+                .arg(FormatFrequency(minimum)));
   EXPECT_EQ(op.Boxes()[4].caption(), QStringLiteral("Information"));
   EXPECT_TRUE(op.Boxes()[4].text().contains(QStringLiteral("is grater than maximum")));
   EXPECT_EQ(MainForm->FrequencyCount, 6);
