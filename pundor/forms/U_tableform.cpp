@@ -131,12 +131,12 @@ void TTableForm::CreateGrid() {
 }
 
 void TTableForm::CreateButtons() {
-  struct Spec {
+  struct Tool {
     TstSpeedButton** button;
     const char* caption;
     void (TTableForm::*handler)();
   };
-  const Spec specs[] = {
+  const Tool tools[] = {
       {&stSpeedButton6, "Interpolate", &TTableForm::stSpeedButton6Click},
       {&stSpeedButton7, "Copy", &TTableForm::stSpeedButton7Click},
       {&stSpeedButton1, "Offset", &TTableForm::stSpeedButton1Click},
@@ -148,13 +148,13 @@ void TTableForm::CreateButtons() {
   constexpr int kWidth = 80;
   const int gap = (kGridWidth - 7 * kWidth) / 6;
   int left = kGridLeft;
-  for (const Spec& spec : specs) {
+  for (const Tool& tool : tools) {
     TstSpeedButton* button =
-        MakeButton(QString::fromLatin1(spec.caption), QRect(left, kButtonTop, kWidth, 22));
-    *spec.button = button;
+        MakeButton(QString::fromLatin1(tool.caption), QRect(left, kButtonTop, kWidth, 22));
+    *tool.button = button;
     left += kWidth + gap;
-    if (spec.handler)
-      button->OnClick = [this, handler = spec.handler](TstSpeedButton*) {
+    if (tool.handler)
+      button->OnClick = [this, handler = tool.handler](TstSpeedButton*) {
         platform::Guard([this, handler] { (this->*handler)(); });
       };
   }
