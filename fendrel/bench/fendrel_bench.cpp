@@ -1,6 +1,5 @@
 // Speed and memory of the exports: conversion, column edits, load and save.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include <array>
@@ -11,34 +10,12 @@
 #include <random>
 #include <string>
 
+#include "counting_new.h"
 #include "fendrel.h"
 
-// Every allocation of the process, the library's included, goes through
-// these, so a load's peak can be compared with the table it leaves.
-namespace {
-std::size_t liveBytes = 0;
-std::size_t peakBytes = 0;
-std::size_t allocations = 0;
-}  // namespace
-
-void* operator new(std::size_t size) {
-  void* block = std::malloc(size == 0 ? 1 : size);
-  if (block == nullptr) throw std::bad_alloc();
-  ++allocations;
-  liveBytes += malloc_usable_size(block);
-  if (liveBytes > peakBytes) peakBytes = liveBytes;
-  return block;
-}
-// The replacement operator new above takes its blocks from malloc.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* block) noexcept {
-  if (block == nullptr) return;
-  liveBytes -= malloc_usable_size(block);
-  std::free(block);
-}
-#pragma GCC diagnostic pop
-void operator delete(void* block, std::size_t) noexcept { operator delete(block); }
+using counting_new::liveBytes;
+using counting_new::peakBytes;
+using counting_new::allocations;
 
 namespace {
 

@@ -2,33 +2,13 @@
 // library loaded at run time, every byte it took is given back at dlclose.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <malloc.h>
 
 #include <cstdlib>
-#include <new>
 
+#include "counting_new.h"
 #include "fendrel.h"
 
-namespace {
-std::size_t liveBytes = 0;
-}
-
-void* operator new(std::size_t size) {
-  void* block = std::malloc(size == 0 ? 1 : size);
-  if (block == nullptr) throw std::bad_alloc();
-  liveBytes += malloc_usable_size(block);
-  return block;
-}
-// The replacement operator new above takes its blocks from malloc.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* block) noexcept {
-  if (block == nullptr) return;
-  liveBytes -= malloc_usable_size(block);
-  std::free(block);
-}
-#pragma GCC diagnostic pop
-void operator delete(void* block, std::size_t) noexcept { operator delete(block); }
+using counting_new::liveBytes;
 
 namespace {
 
