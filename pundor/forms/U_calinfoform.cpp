@@ -7,6 +7,7 @@
 #include "forms/U_mainform.h"
 #include "forms/known_receivers.h"
 #include "receivers/text_helpers.h"
+#include "widgets/datafont.h"
 #include "widgets/myscrollbar.h"
 #include "widgets/stpanel.h"
 #include "widgets/stringgrid.h"
@@ -124,9 +125,7 @@ void TCalInfoForm::FitScrollBar() {
 }
 
 void TCalInfoForm::GDrawCell(int col, int row, const QRect& rect, QPainter& painter, bool selected) {
-  QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(11);
-  painter.setFont(font);
+  painter.setFont(DataFont());
   const bool header = row == 0;
   const bool filled = TableHoldsAnything();
   QColor background = kHeader;

@@ -7,6 +7,7 @@
 #include "receivers/text_helpers.h"
 #include "platform/application.h"
 #include "platform/error.h"
+#include "widgets/datafont.h"
 #include "widgets/mylabel.h"
 #include "widgets/myscrollbar.h"
 #include "widgets/stringgrid.h"
@@ -154,9 +155,7 @@ void TCopyForm::MDrawCell(TStringGrid* grid, int row, const QRect& rect, QPainte
   const bool highlighted = selected && !empty;
   painter.fillRect(rect, highlighted ? kSelectedRow : kGridColor);
   if (empty) return;
-  QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(11);
-  painter.setFont(font);
+  painter.setFont(DataFont());
   painter.setPen(highlighted ? Qt::black : kText);
   painter.drawText(rect.adjusted(5, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, grid->Cells(0, row));
 }

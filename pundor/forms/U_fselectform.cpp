@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "widgets/datafont.h"
 #include "widgets/mylabel.h"
 #include "widgets/myscrollbar.h"
 #include "widgets/stalignedit.h"
@@ -54,9 +55,7 @@ TFSelectForm::TFSelectForm() : TCaptionedForm(QStringLiteral("Copy"), 247, 230) 
 void TFSelectForm::FDrawCell(int col, int row, const QRect& rect, QPainter& painter, bool selected) {
   painter.fillRect(rect, selected ? kSelectedRow : kGridColor);
   if (col != 0) return;
-  QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(11);
-  painter.setFont(font);
+  painter.setFont(DataFont());
   painter.setPen(selected ? Qt::black : kText);
   const QRect text = rect.adjusted(0, 0, -2, 0);
   painter.drawText(text, Qt::AlignRight | Qt::AlignTop, F->Cells(0, row));

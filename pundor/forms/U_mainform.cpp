@@ -25,6 +25,7 @@
 #include "platform/html_help.h"
 #include "platform/message_box.h"
 #include "receivers/text_helpers.h"
+#include "widgets/datafont.h"
 #include "widgets/frequencyedit.h"
 #include "widgets/mylabel.h"
 #include "widgets/myscrollbar.h"
@@ -50,11 +51,6 @@ const QString kNewFileName = QStringLiteral("New.cal");
 const QString kProgramName = QStringLiteral("Orvanta");
 const QString kCalFilter = QStringLiteral("S-Meter Calibration Table Files (*.CAL)|*.cal");
 
-QFont ArialFont() {
-  QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(11);
-  return font;
-}
 
 QString FromLocal(const std::string& text) { return QString::fromLocal8Bit(text.c_str()); }
 
@@ -110,7 +106,7 @@ TmyScrollBar* MakeListScrollBar(QWidget* parent, const QRect& rect) {
 void PaintListCell(QPainter& painter, const QRect& rect, bool highlighted) {
   painter.fillRect(rect, highlighted ? kSelectedColor : kWindowColor);
   painter.setPen(highlighted ? QColor(Qt::black) : kTextColor);
-  painter.setFont(ArialFont());
+  painter.setFont(DataFont());
 }
 
 // Restores the normal cursor when the handler that set the hourglass ends.
@@ -127,7 +123,7 @@ class HourglassCursor {
 TMainForm::TMainForm() {
   setWindowTitle(kProgramName);
   setFixedSize(545, 258);
-  setFont(ArialFont());
+  setFont(DataFont());
   setAutoFillBackground(true);
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, kWindowColor);
@@ -170,7 +166,7 @@ void TMainForm::CreateCaptionStrip() {
   Panel->SetBevelOuter(TBevelCut::bvNone);
   LCaption = new TmyLabel(kProgramName, Panel);
   LCaption->setGeometry(4, 2, 436, 14);
-  QFont bold = ArialFont();
+  QFont bold = DataFont();
   bold.setBold(true);
   LCaption->setFont(bold);
   ButtonPanel = MakePanel(Panel, QRect(440, 0, 105, 18));

@@ -3,26 +3,22 @@
 #include <QLabel>
 #include <QStyle>
 
+#include "widgets/datafont.h"
 #include "widgets/mylabel.h"
 #include "widgets/stpanel.h"
 #include "widgets/stspeedbutton.h"
 
 TReconnectForm::TReconnectForm() {
   setFixedSize(302, 96);
-  QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(11);
-  setFont(font);
-  ClientPanel = new TstPanel(this);
-  ClientPanel->setGeometry(rect());
-  ClientPanel->SetGradient(true);
-  ClientPanel->SetBevelWidth(3);
+  setFont(DataFont());
+  ClientPanel = TstPanel::CreateClientPanel(this);
 
   Image = new QLabel(ClientPanel);
   const QPixmap icon = style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32);
   Image->setPixmap(icon);
   Image->setGeometry(QRect(QPoint(14, 14), icon.size().isEmpty() ? QSize(32, 32) : icon.size()));
 
-  QFont bold = font;
+  QFont bold = DataFont();
   bold.setBold(true);
   Label3 = new TmyLabel(QStringLiteral("Radio receiver no longer connected."), ClientPanel);
   Label3->setFont(bold);

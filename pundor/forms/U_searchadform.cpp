@@ -1,6 +1,7 @@
 #include "forms/U_searchadform.h"
 
 #include "platform/application.h"
+#include "widgets/datafont.h"
 #include "widgets/mylabel.h"
 #include "widgets/stgauge.h"
 #include "widgets/stpanel.h"
@@ -9,13 +10,8 @@ TSearchADForm* SearchADForm = nullptr;
 
 TSearchADForm::TSearchADForm() {
   setFixedSize(260, 60);
-  QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(11);
-  setFont(font);
-  ClientPanel = new TstPanel(this);
-  ClientPanel->setGeometry(rect());
-  ClientPanel->SetGradient(true);
-  ClientPanel->SetBevelWidth(3);
+  setFont(DataFont());
+  ClientPanel = TstPanel::CreateClientPanel(this);
   Label1 = new TmyLabel(QStringLiteral("Searching available devices ..."), ClientPanel);
   Label1->setGeometry(10, 10, 240, 16);
   Label1->SetAlignment(Qt::AlignCenter);

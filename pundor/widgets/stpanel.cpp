@@ -103,3 +103,11 @@ void TstPanel::mouseReleaseEvent(QMouseEvent* event) {
   else
     TstDrawnWidget::mouseReleaseEvent(event);
 }
+
+TstPanel* TstPanel::CreateClientPanel(QWidget* window) {
+  auto* panel = new TstPanel(window);
+  panel->setGeometry(window->rect());
+  panel->SetGradient(true);
+  panel->SetBevelWidth(3);
+  return panel;
+}

@@ -13,6 +13,9 @@ class QMouseEvent;
 class TstPanel : public TstDrawnWidget {
  public:
   explicit TstPanel(QWidget* parent = nullptr);
+  // A panel with a gradient bevel of width 3 that fills `window`: the whole
+  // client area of the windows without a caption strip.
+  static TstPanel* CreateClientPanel(QWidget* window);
 
   QColor Color() const { return color_; }
   void SetColor(const QColor& color);
