@@ -1,0 +1,57 @@
+#include "autocal/frequency_sweep.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+namespace autocal {
+
+void CheckSettings(const SweepSettings& settings) {
+  for (const double level : {settings.fromDbm, settings.toDbm}) {
+    if (!(level >= kLowestLevelDbm && level <= kHighestLevelDbm))
+      throw std::invalid_argument("level " + std::to_string(level) + " dBm is outside -140..0 dBm");
+  }
+  if (settings.fromDbm == settings.toDbm) throw std::invalid_argument("the level range is empty");
+  if (!(settings.finestStepDb >= 0.1)) throw std::invalid_argument("the step must be at least 0.1 dB");
+  if (settings.readings < 1) throw std::invalid_argument("at least one reading per step is needed");
+  if (settings.settle.count() < 0) throw std::invalid_argument("the settling time cannot be negative");
+}
+
+double Step::Median() const {
+  if (raws.empty()) return 0;
+  std::vector<int> sorted = raws;
+  std::sort(sorted.begin(), sorted.end());
+  const std::size_t middle = sorted.size() / 2;
+  return sorted.size() % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2.0;
+}
+
+FrequencySweep::FrequencySweep(const SweepSettings& settings, double lossDb)
+    : settings_(settings),
+      lossDb_(lossDb),
+      planner_(settings.fromDbm, settings.toDbm, settings.finestStepDb) {}
+
+std::optional<Step> FrequencySweep::Next() const {
+  const std::optional<double> level = planner_.Next();
+  if (!level) return std::nullopt;
+  return Step{*level + lossDb_, *level, {}};
+}
+
+void FrequencySweep::Record(Step step) {
+  planner_.Record(step.receiverDbm, step.Median());
+  steps_.push_back(std::move(step));
+}
+
+LevelColumn FrequencySweep::Fit() const { return FitColumn(planner_.Measured()); }
+
+LevelColumn RunSweep(FrequencySweep& sweep, const SweepIo& io) {
+  while (std::optional<Step> step = sweep.Next()) {
+    io.setLevel(step->generatorDbm);
+    if (sweep.Settings().settle.count() > 0) io.wait(sweep.Settings().settle);
+    for (int i = 0; i < sweep.Settings().readings; ++i) step->raws.push_back(io.readRaw());
+    if (io.stepTaken) io.stepTaken(*step);
+    sweep.Record(std::move(*step));
+  }
+  return sweep.Fit();
+}
+
+}  // namespace autocal

@@ -1,0 +1,171 @@
+#include "autocal/level_column.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace autocal {
+namespace {
+
+// Steps on each side that smooth one step's reading.
+constexpr int kSmoothingReach = 2;
+
+struct Curve {
+  std::vector<double> level, raw;  // raw never decreases with level
+};
+
+// Pool adjacent violators: the closest non-decreasing sequence (least
+// squares), so that one noisy step cannot fold the curve back.
+std::vector<double> MonotonicFit(const std::vector<double>& values) {
+  struct Block {
+    double sum;
+    int count;
+    double Mean() const { return sum / count; }
+  };
+  std::vector<Block> blocks;
+  for (const double value : values) {
+    blocks.push_back({value, 1});
+    while (blocks.size() > 1 && blocks[blocks.size() - 2].Mean() > blocks.back().Mean()) {
+      blocks[blocks.size() - 2].sum += blocks.back().sum;
+      blocks[blocks.size() - 2].count += blocks.back().count;
+      blocks.pop_back();
+    }
+  }
+  std::vector<double> result;
+  for (const Block& block : blocks) result.insert(result.end(), block.count, block.Mean());
+  return result;
+}
+
+// The least-squares line through the steps first..last, taken at `at`.
+double LineAt(const Curve& curve, int first, int last, double at) {
+  double meanX = 0, meanY = 0;
+  const int count = last - first + 1;
+  for (int i = first; i <= last; ++i) meanX += curve.level[i], meanY += curve.raw[i];
+  meanX /= count, meanY /= count;
+  double sxx = 0, sxy = 0;
+  for (int i = first; i <= last; ++i) {
+    sxx += (curve.level[i] - meanX) * (curve.level[i] - meanX);
+    sxy += (curve.level[i] - meanX) * (curve.raw[i] - meanY);
+  }
+  return sxx > 0 ? meanY + sxy / sxx * (at - meanX) : meanY;
+}
+
+// Local straight lines through each step's neighbours take out most of the
+// readings' noise. A flat run at either end (the floor, the top) stays as
+// read and stays out of its neighbours' lines: a line across the knee would
+// round it off.
+void Smooth(Curve& curve) {
+  const int last = static_cast<int>(curve.raw.size()) - 1;
+  int first = 0, final = last;
+  while (first < last && curve.raw[first + 1] == curve.raw[0]) ++first;
+  while (final > 0 && curve.raw[final - 1] == curve.raw[last]) --final;
+  if (first > 0) ++first;  // the run's own steps keep their reading
+  if (final < last) --final;
+  std::vector<double> smoothed = curve.raw;
+  for (int i = first; i <= final; ++i) {
+    const double line = LineAt(curve, std::max(first, i - kSmoothingReach),
+                               std::min(final, i + kSmoothingReach), curve.level[i]);
+    smoothed[i] = std::clamp(line, curve.raw.front(), curve.raw.back());
+  }
+  curve.raw = MonotonicFit(smoothed);
+}
+
+bool IsClipped(const Curve& curve, std::size_t step, std::size_t neighbour) {
+  const double raw = curve.raw[step];
+  return raw <= 0 || raw >= kRawValues - 1 || raw == curve.raw[neighbour];
+}
+
+// Where the reading meets the floor (or the top) between two steps, the step
+// on the flat side says nothing about where the slope ends: move it to where
+// the line through the rising steps reaches its reading, so that the raw
+// values just off the floor get the levels of the slope, not of a chord.
+void PlaceKnees(Curve& curve) {
+  const std::size_t last = curve.raw.size() - 1;
+  if (last < 3) return;
+  auto slope = [&](std::size_t a, std::size_t b) {
+    return (curve.raw[b] - curve.raw[a]) / (curve.level[b] - curve.level[a]);
+  };
+  std::size_t flat = 0;
+  while (flat < last && curve.raw[flat + 1] == curve.raw[0]) ++flat;
+  if (flat + 2 <= last && IsClipped(curve, flat, flat > 0 ? flat - 1 : flat + 1)) {
+    const double rise = slope(flat + 1, flat + 2);
+    if (rise > 0) {
+      const double knee = curve.level[flat + 1] - (curve.raw[flat + 1] - curve.raw[flat]) / rise;
+      curve.level[flat] = std::clamp(knee, curve.level[flat], curve.level[flat + 1]);
+    }
+  }
+  std::size_t top = last;
+  while (top > 0 && curve.raw[top - 1] == curve.raw[last]) --top;
+  if (top >= flat + 3 && IsClipped(curve, top, top < last ? top + 1 : top - 1)) {
+    const double rise = slope(top - 2, top - 1);
+    if (rise > 0) {
+      const double knee = curve.level[top - 1] + (curve.raw[top] - curve.raw[top - 1]) / rise;
+      curve.level[top] = std::clamp(knee, curve.level[top - 1], curve.level[top]);
+    }
+  }
+}
+
+Curve SortedCurve(std::span<const LevelReading> steps) {
+  std::vector<LevelReading> sorted(steps.begin(), steps.end());
+  std::sort(sorted.begin(), sorted.end(),
+            [](const LevelReading& a, const LevelReading& b) { return a.levelDbm < b.levelDbm; });
+  Curve curve;
+  for (const LevelReading& step : sorted) {
+    curve.level.push_back(step.levelDbm);
+    curve.raw.push_back(step.raw);
+  }
+  curve.raw = MonotonicFit(curve.raw);
+  return curve;
+}
+
+// The level between the lowest and the highest level that read `raw` on the
+// fitted curve. Where a flat run meets the end of the range measured, the
+// run's inner end: the level beyond it is unknown.
+double LevelOf(const Curve& curve, double raw) {
+  const std::size_t last = curve.raw.size() - 1;
+  const auto firstAtOrAbove = std::lower_bound(curve.raw.begin(), curve.raw.end(), raw) - curve.raw.begin();
+  const auto firstAbove = std::upper_bound(curve.raw.begin(), curve.raw.end(), raw) - curve.raw.begin();
+  auto crossing = [&](std::size_t upper) {
+    const std::size_t lower = upper - 1;
+    const double share = (raw - curve.raw[lower]) / (curve.raw[upper] - curve.raw[lower]);
+    return curve.level[lower] + share * (curve.level[upper] - curve.level[lower]);
+  };
+  const bool flatAtStart = firstAtOrAbove == 0 && firstAbove > 1;
+  const bool flatAtEnd =
+      static_cast<std::size_t>(firstAbove) > last && firstAtOrAbove < static_cast<long>(last);
+  const double low = firstAtOrAbove == 0 ? curve.level[0] : crossing(firstAtOrAbove);
+  const double high = static_cast<std::size_t>(firstAbove) > last ? curve.level[last]
+                      : curve.raw[firstAbove - 1] == raw          ? curve.level[firstAbove - 1]
+                                                                  : crossing(firstAbove);
+  if (flatAtStart && !flatAtEnd) return high;
+  if (flatAtEnd && !flatAtStart) return low;
+  return (low + high) / 2;
+}
+
+}  // namespace
+
+LevelColumn FitColumn(std::span<const LevelReading> steps) {
+  if (steps.size() < 2) throw std::invalid_argument("a column needs at least two steps");
+  Curve curve = SortedCurve(steps);
+  if (curve.raw.front() == curve.raw.back())
+    throw std::invalid_argument("the reading stayed at " + std::to_string(std::lround(curve.raw.front())) +
+                                " over the whole level range");
+  Smooth(curve);
+  PlaceKnees(curve);
+  LevelColumn column;
+  column.lowestRaw = std::clamp(static_cast<int>(std::ceil(curve.raw.front())), 0, kRawValues - 1);
+  column.highestRaw = std::clamp(static_cast<int>(std::floor(curve.raw.back())), 0, kRawValues - 1);
+  for (int raw = 0; raw < kRawValues; ++raw) {
+    const int covered = std::clamp(raw, column.lowestRaw, column.highestRaw);
+    column.filled[raw] = covered != raw;
+    if (!column.filled[raw]) column.levels[raw] = LevelOf(curve, raw);
+  }
+  for (int raw = 0; raw < kRawValues; ++raw)
+    if (column.filled[raw])
+      column.levels[raw] = column.levels[std::clamp(raw, column.lowestRaw, column.highestRaw)];
+  return column;
+}
+
+}  // namespace autocal
