@@ -11,6 +11,8 @@ namespace {
 
 // Steps on each side that smooth one step's reading.
 constexpr int kSmoothingReach = 2;
+// How far beyond a knee the steps that place it may lie.
+constexpr double kKneeReachDb = 6;
 
 struct Curve {
   std::vector<double> level, raw;  // raw never decreases with level
@@ -38,18 +40,25 @@ std::vector<double> MonotonicFit(const std::vector<double>& values) {
   return result;
 }
 
-// The least-squares line through the steps first..last, taken at `at`.
-double LineAt(const Curve& curve, int first, int last, double at) {
-  double meanX = 0, meanY = 0;
+// The least-squares line through the steps first..last.
+struct Line {
+  double level, raw, slope;  // through (level, raw)
+  double RawAt(double at) const { return raw + slope * (at - level); }
+  double LevelAt(double at) const { return level + (at - raw) / slope; }
+};
+
+Line LineThrough(const Curve& curve, int first, int last) {
+  Line line{0, 0, 0};
   const int count = last - first + 1;
-  for (int i = first; i <= last; ++i) meanX += curve.level[i], meanY += curve.raw[i];
-  meanX /= count, meanY /= count;
+  for (int i = first; i <= last; ++i) line.level += curve.level[i], line.raw += curve.raw[i];
+  line.level /= count, line.raw /= count;
   double sxx = 0, sxy = 0;
   for (int i = first; i <= last; ++i) {
-    sxx += (curve.level[i] - meanX) * (curve.level[i] - meanX);
-    sxy += (curve.level[i] - meanX) * (curve.raw[i] - meanY);
+    sxx += (curve.level[i] - line.level) * (curve.level[i] - line.level);
+    sxy += (curve.level[i] - line.level) * (curve.raw[i] - line.raw);
   }
-  return sxx > 0 ? meanY + sxy / sxx * (at - meanX) : meanY;
+  if (sxx > 0) line.slope = sxy / sxx;
+  return line;
 }
 
 // Local straight lines through each step's neighbours take out most of the
@@ -65,9 +74,9 @@ void Smooth(Curve& curve) {
   if (final < last) --final;
   std::vector<double> smoothed = curve.raw;
   for (int i = first; i <= final; ++i) {
-    const double line = LineAt(curve, std::max(first, i - kSmoothingReach),
-                               std::min(final, i + kSmoothingReach), curve.level[i]);
-    smoothed[i] = std::clamp(line, curve.raw.front(), curve.raw.back());
+    const Line line =
+        LineThrough(curve, std::max(first, i - kSmoothingReach), std::min(final, i + kSmoothingReach));
+    smoothed[i] = std::clamp(line.RawAt(curve.level[i]), curve.raw.front(), curve.raw.back());
   }
   curve.raw = MonotonicFit(smoothed);
 }
@@ -79,31 +88,28 @@ bool IsClipped(const Curve& curve, std::size_t step, std::size_t neighbour) {
 
 // Where the reading meets the floor (or the top) between two steps, the step
 // on the flat side says nothing about where the slope ends: move it to where
-// the line through the rising steps reaches its reading, so that the raw
-// values just off the floor get the levels of the slope, not of a chord.
+// the line through the next few rising steps reaches its reading, so that
+// the raw values just off the floor get the levels of the slope, not of a
+// chord.
 void PlaceKnees(Curve& curve) {
-  const std::size_t last = curve.raw.size() - 1;
-  if (last < 3) return;
-  auto slope = [&](std::size_t a, std::size_t b) {
-    return (curve.raw[b] - curve.raw[a]) / (curve.level[b] - curve.level[a]);
-  };
-  std::size_t flat = 0;
+  const int last = static_cast<int>(curve.raw.size()) - 1;
+  int flat = 0, top = last;
   while (flat < last && curve.raw[flat + 1] == curve.raw[0]) ++flat;
-  if (flat + 2 <= last && IsClipped(curve, flat, flat > 0 ? flat - 1 : flat + 1)) {
-    const double rise = slope(flat + 1, flat + 2);
-    if (rise > 0) {
-      const double knee = curve.level[flat + 1] - (curve.raw[flat + 1] - curve.raw[flat]) / rise;
-      curve.level[flat] = std::clamp(knee, curve.level[flat], curve.level[flat + 1]);
-    }
-  }
-  std::size_t top = last;
   while (top > 0 && curve.raw[top - 1] == curve.raw[last]) --top;
-  if (top >= flat + 3 && IsClipped(curve, top, top < last ? top + 1 : top - 1)) {
-    const double rise = slope(top - 2, top - 1);
-    if (rise > 0) {
-      const double knee = curve.level[top - 1] + (curve.raw[top] - curve.raw[top - 1]) / rise;
-      curve.level[top] = std::clamp(knee, curve.level[top - 1], curve.level[top]);
-    }
+  if (top - flat < 3) return;
+  if (IsClipped(curve, flat, flat > 0 ? flat - 1 : flat + 1)) {
+    int end = flat + 2;
+    while (end + 1 < top && curve.level[end + 1] - curve.level[flat + 1] <= kKneeReachDb) ++end;
+    const Line line = LineThrough(curve, flat + 1, end);
+    if (line.slope > 0)
+      curve.level[flat] = std::clamp(line.LevelAt(curve.raw[flat]), curve.level[flat], curve.level[flat + 1]);
+  }
+  if (IsClipped(curve, top, top < last ? top + 1 : top - 1)) {
+    int begin = top - 2;
+    while (begin - 1 > flat && curve.level[top - 1] - curve.level[begin - 1] <= kKneeReachDb) --begin;
+    const Line line = LineThrough(curve, begin, top - 1);
+    if (line.slope > 0)
+      curve.level[top] = std::clamp(line.LevelAt(curve.raw[top]), curve.level[top - 1], curve.level[top]);
   }
 }
 

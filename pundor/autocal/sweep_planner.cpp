@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <stdexcept>
+#include <utility>
 
 namespace autocal {
 namespace {
@@ -15,11 +17,13 @@ constexpr double kCoarseStepDb = 3.0;
 // neighbours' slopes before the interval is split. Above what the median of
 // a few noisy readings wanders, well below what a floor or a compression
 // knee gives.
-constexpr double kBendRaw = 3.0;
+constexpr double kBendRaw = 4.5;
 // Two readings this close are the same raw value.
 constexpr double kSameRaw = 0.5;
 constexpr double kSameLevelDb = 1e-6;
 constexpr double kTopRaw = 255;
+// Splits next to a floor or a top come before any bend.
+constexpr double kKnee = 1e9;
 
 }  // namespace
 
@@ -32,6 +36,9 @@ SweepPlanner::SweepPlanner(double fromDbm, double toDbm, double finestStepDb)
   // Highest first: pending_ hands out its last element, so the sweep rises.
   for (int i = intervals; i >= 0; --i) pending_.push_back(lowDbm_ + span * i / intervals);
   if (span <= 0) pending_.resize(1);
+  // The refinement adds at most about half the coarse pass, so that a
+  // 120 dB sweep stays within 60 steps however noisy the readings are.
+  refinementsLeft_ = std::max(2, intervals / 2 - 1);
 }
 
 std::optional<double> SweepPlanner::Next() const {
@@ -51,9 +58,17 @@ void SweepPlanner::Record(double levelDbm, double raw) {
 }
 
 void SweepPlanner::PlanRefinement() {
-  for (std::size_t i = measured_.size(); i-- > 1;) {
-    if (NeedsSplit(i - 1)) pending_.push_back((measured_[i - 1].levelDbm + measured_[i].levelDbm) / 2);
+  std::vector<std::pair<double, double>> splits;  // urgency, level
+  for (std::size_t i = 0; i + 1 < measured_.size(); ++i) {
+    if (const double urgency = SplitUrgency(i); urgency > 0)
+      splits.emplace_back(urgency, (measured_[i].levelDbm + measured_[i + 1].levelDbm) / 2);
   }
+  std::stable_sort(splits.begin(), splits.end(),
+                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  splits.resize(std::min<std::size_t>(splits.size(), refinementsLeft_));
+  refinementsLeft_ -= static_cast<int>(splits.size());
+  for (const auto& split : splits) pending_.push_back(split.second);
+  std::sort(pending_.begin(), pending_.end(), std::greater<>());
 }
 
 double SweepPlanner::Slope(std::size_t interval) const {
@@ -74,21 +89,22 @@ bool SweepPlanner::IsClippedEnd(std::size_t interval) const {
   return std::abs(a - lowest->raw) < kSameRaw || std::abs(a - highest->raw) < kSameRaw;
 }
 
-bool SweepPlanner::NeedsSplit(std::size_t interval) const {
+double SweepPlanner::SplitUrgency(std::size_t interval) const {
   const double width = measured_[interval + 1].levelDbm - measured_[interval].levelDbm;
-  if (width / 2 < finestStepDb_ - kSameLevelDb) return false;
-  if (std::abs(measured_[interval + 1].raw - measured_[interval].raw) < kSameRaw) return false;
+  if (width / 2 < finestStepDb_ - kSameLevelDb) return 0;
+  if (std::abs(measured_[interval + 1].raw - measured_[interval].raw) < kSameRaw) return 0;
   // A reading of 0 or 255 may be cut off: the slope ends somewhere inside.
   for (const std::size_t end : {interval, interval + 1}) {
-    if (measured_[end].raw < kSameRaw || measured_[end].raw > kTopRaw - kSameRaw) return true;
+    if (measured_[end].raw < kSameRaw || measured_[end].raw > kTopRaw - kSameRaw) return kKnee;
   }
   const std::size_t last = measured_.size() - 2;
+  double bend = 0;
   for (const std::size_t neighbour : {interval - 1, interval + 1}) {
     if (neighbour > last) continue;  // also catches interval 0's left neighbour
-    if (IsClippedEnd(neighbour)) return true;
-    if (std::abs(Slope(interval) - Slope(neighbour)) * width > kBendRaw) return true;
+    if (IsClippedEnd(neighbour)) return kKnee;
+    bend = std::max(bend, std::abs(Slope(interval) - Slope(neighbour)) * width);
   }
-  return false;
+  return bend > kBendRaw ? bend : 0;
 }
 
 }  // namespace autocal

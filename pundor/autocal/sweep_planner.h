@@ -33,11 +33,13 @@ class SweepPlanner {
 
  private:
   void PlanRefinement();
-  bool NeedsSplit(std::size_t interval) const;
+  // 0 when the interval is fine as it is; the larger, the sooner it is split.
+  double SplitUrgency(std::size_t interval) const;
   double Slope(std::size_t interval) const;
   bool IsClippedEnd(std::size_t interval) const;
 
   double lowDbm_, highDbm_, finestStepDb_, coarseStepDb_;
+  int refinementsLeft_ = 0;
   std::vector<double> pending_;  // next level last
   std::vector<LevelReading> measured_;
 };

@@ -10,7 +10,7 @@
 #include <random>
 
 #include "autocal/frequency_sweep.h"
-#include "sim/smeter.h"
+#include "true_levels.h"
 
 namespace autocal {
 namespace {
@@ -42,24 +42,8 @@ class NoisyReceiver {
     const double noise = std::uniform_real_distribution<double>(-1, 1)(random_) * noiseDb_;
     return RawAt(generatorDbm_ - lossDb_ + noise);
   }
-  int RawAt(double inputDbm) const {
-    return sim::RawFromDetectorLevel(
-        sim::DetectorLevelDbm(spec_, tuning_, inputDbm, sim::kTrackingGenerator));
-  }
-  // The middle of the input levels that give each raw value without noise.
-  std::array<double, kRawValues> TrueLevels() const {
-    constexpr double kResolution = 0.001;
-    std::array<double, kRawValues> low, high;
-    low.fill(1e9), high.fill(-1e9);
-    for (int i = 0; i <= 180'000; ++i) {
-      const double level = -160 + i * kResolution;
-      const int raw = RawAt(level);
-      low[raw] = std::min(low[raw], level), high[raw] = std::max(high[raw], level);
-    }
-    std::array<double, kRawValues> middle;
-    for (int raw = 0; raw < kRawValues; ++raw) middle[raw] = (low[raw] + high[raw]) / 2;
-    return middle;
-  }
+  int RawAt(double inputDbm) const { return ModelRaw(spec_, tuning_, inputDbm); }
+  std::array<double, kRawValues> Truth() const { return TrueLevels(spec_, tuning_); }
 
  private:
   sim::ReceiverSpec spec_;
@@ -88,7 +72,7 @@ TEST(Accuracy, NoisySimulatedReceiversWithinAThirdOfADecibelInAtMostSixtySteps) 
       const LevelColumn column = RunSweep(
           sweep, {[&](double dbm) { receiver.SetGenerator(dbm); }, {}, [&] { return receiver.Read(); }, {}});
       Errors errors;
-      const auto truth = receiver.TrueLevels();
+      const auto truth = receiver.Truth();
       int worstRaw = 0;
       for (int raw = column.lowestRaw + 1; raw < column.highestRaw; ++raw) {
         if (std::abs(column.levels[raw] - truth[raw]) > errors.worst) worstRaw = raw;

@@ -108,8 +108,8 @@ TEST(CableLoss, TableInterpolatesInFrequencyAndHoldsItsEnds) {
 }
 
 TEST(StepLog, HeaderCommentsThenOneRowPerStepWithEveryReading) {
-  const std::string header =
-      StepLogHeader({"Simulated,SG-1,0001,1.0", "tcp://127.0.0.1:5025", "Halv-A1 classic:1", "levels -130:-10"});
+  const std::string header = StepLogHeader(
+      {"Simulated,SG-1,0001,1.0", "tcp://127.0.0.1:5025", "Halv-A1 classic:1", "levels -130:-10"});
   EXPECT_EQ(header,
             "# Orvanta automatic calibration steps\n"
             "# generator: Simulated,SG-1,0001,1.0 at tcp://127.0.0.1:5025\n"
