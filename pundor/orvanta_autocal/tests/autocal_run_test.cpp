@@ -43,7 +43,7 @@ class FakeGenerator : public instruments::SignalGenerator {
   }
   void SetLevel(double dbm) override {
     Call("level");
-    if (dbm < -130 || dbm > 13)
+    if (dbm < -130 || dbm > 13 || refuseLevels)
       throw instruments::GeneratorError("fake://sg refused :SOUR:POW " + std::to_string(dbm));
     ++levels;
     if (onLevel) onLevel(levels);
@@ -61,12 +61,13 @@ class FakeGenerator : public instruments::SignalGenerator {
   std::vector<std::string> calls;
   int levels = 0;
   std::function<void(int)> onLevel;  // after the n-th level was accepted
-  bool dropped = false;
+  bool refuseLevels = false;
+  std::string failure;  // every call raises it
 
  private:
   void Call(const std::string& command) {
     calls.push_back(command);
-    if (dropped) throw instruments::GeneratorError("fake://sg dropped the connection (" + command + ")");
+    if (!failure.empty()) throw instruments::GeneratorError(failure + " (" + command + ")");
   }
   void Apply() {
     sim::UpdateState(state, [&](sim::SharedState& state) {
@@ -199,6 +200,137 @@ TEST_F(AutocalRun, ThreeNoisyReceiversInTwoModesAtFiveFrequenciesMatchTheirModel
   EXPECT_EQ(lines[5].rfind("1000000,FMW,-130.00,-130.00,", 0), 0u) << lines[5];
   EXPECT_EQ(std::count(lines[5].begin(), lines[5].end(), ','), 4 + 5 - 1);
   EXPECT_LE(lines.size() - 5, 5u * 60);
+}
+
+struct Failure {
+  const char* what;
+  std::function<void(FakeGenerator&)> breakAtSixtiethLevel;
+  const char* message;
+};
+
+// Each failure in the middle of the second frequency: the run ends with the
+// message, the output is switched off, the table holds the first column only.
+TEST_F(AutocalRun, AFailureMidRunEndsWithItsMessageOutputOffAndOnlyFinishedColumnsSaved) {
+  const fs::path state = folder_ / "state";
+  const Failure failures[] = {
+      {"refused", [](FakeGenerator& g) { g.refuseLevels = true; }, "fake://sg refused :SOUR:POW"},
+      {"silent", [](FakeGenerator& g) { g.failure = "fake://sg did not answer within 5000 ms"; },
+       "fake://sg did not answer within 5000 ms (*OPC?)\nThe generator's output could not be switched off: "
+       "fake://sg did not answer within 5000 ms (output off)"},
+      {"dropped", [](FakeGenerator& g) { g.failure = "fake://sg closed the connection"; },
+       "fake://sg closed the connection"},
+      {"unplugged",
+       [&](FakeGenerator&) {
+         sim::UpdateState(state, [](sim::SharedState& shared) { shared.SetPlugged("C4000815", false); });
+       },
+       "lost the connection to HalvoC4 C4000815 (unplugged?)"},
+  };
+  for (const Failure& failure : failures) {
+    SCOPED_TRACE(failure.what);
+    generator = FakeGenerator();
+    generator.state = state;
+    sim::UpdateState(state, [](sim::SharedState& shared) { shared = sim::SharedState(); });
+    generator.onLevel = [&](int levels) {
+      if (levels == 60) failure.breakAtSixtiethLevel(generator);
+    };
+    const fs::path out = folder_ / (std::string(failure.what) + ".cal");
+    const std::string message =
+        Run({"--generator", "fake://sg", "--receiver", "C4000815", "--mode", "FMW", "--frequencies",
+             "10M,20M,30M", "--levels", "-130:-10", "--out", out.string()});
+    EXPECT_NE(message.find(failure.message), std::string::npos) << message;
+    EXPECT_EQ(generator.calls.back(), "output off");
+    EXPECT_EQ(Frequencies(out, "HalvoC4", 3), std::vector<int64_t>{10'000'000});
+    EXPECT_EQ(output.str().find("10 MHz: "), 0u) << output.str();
+    output.str("");
+  }
+}
+
+TEST_F(AutocalRun, WhatCannotWorkIsRefusedBeforeTheGeneratorIsTouched) {
+  const std::vector<std::string> common = {"--generator", "fake://sg", "--levels", "-130:-10"};
+  const struct {
+    std::vector<std::string> arguments;
+    const char* message;
+  } cases[] = {
+      {{"--receiver", "Halv-Z9", "--mode", "AM", "--frequencies", "10M"},
+       "no receiver \"Halv-Z9\" is attached (found: Halv-A1, Halv-B3, HalvoC4 C4000815)"},
+      {{"--receiver", "C4000815", "--mode", "AM", "--frequencies", "10M"},
+       "HalvoC4 C4000815 has no mode AM (it has DEFAULT, FMW)"},
+      {{"--receiver", "Halv-A1", "--mode", "AM", "--frequencies", "10M,2G"},
+       "2 GHz is outside the range of Halv-A1 (9 kHz to 1.8 GHz)"},
+  };
+  for (const auto& failure : cases) {
+    std::vector<std::string> arguments = common;
+    arguments.insert(arguments.end(), failure.arguments.begin(), failure.arguments.end());
+    arguments.insert(arguments.end(), {"--out", (folder_ / "never.cal").string()});
+    EXPECT_EQ(Run(arguments), failure.message);
+  }
+  EXPECT_EQ(generator.calls, std::vector<std::string>(std::size(cases), "output off"));
+  EXPECT_FALSE(fs::exists(folder_ / "never.cal"));
+}
+
+TEST(AutocalOptions, EveryOptionIsReadAndAnUnusableLineSaysWhy) {
+  const std::string table = (fs::temp_directory_path() / "orvanta-autocal-loss.csv").string();
+  std::ofstream(table) << "frequency,loss\n10M,1\n30M,3\n";
+  const std::vector<std::string> arguments = {"--generator",   "tcp://127.0.0.1:5025",
+                                              "--receiver",    "C4000815",
+                                              "--mode",        "fmw",
+                                              "--frequencies", "7.05M,145500k,1G",
+                                              "--levels",      "-10:-120",
+                                              "--step",        "0.5",
+                                              "--settle",      "20",
+                                              "--average",     "7",
+                                              "--loss-table",  table,
+                                              "--out",         "a/b.cal",
+                                              "--into",        "old.cal",
+                                              "--log",         "steps.csv",
+                                              "--timeout",     "900"};
+  const AutocalOptions options = ParseAutocalOptions(arguments);
+  fs::remove(table);
+  EXPECT_EQ(options.generator, "tcp://127.0.0.1:5025");
+  EXPECT_EQ(options.mode, 3);
+  EXPECT_EQ(options.frequencies, (std::vector<int64_t>{7'050'000, 145'500'000, 1'000'000'000}));
+  EXPECT_EQ(options.sweep.fromDbm, -10);
+  EXPECT_EQ(options.sweep.toDbm, -120);
+  EXPECT_EQ(options.sweep.finestStepDb, 0.5);
+  EXPECT_EQ(options.sweep.settle.count(), 20);
+  EXPECT_EQ(options.sweep.readings, 7);
+  EXPECT_DOUBLE_EQ(options.loss.At(20'000'000), 2);
+  EXPECT_EQ(options.out, "a/b.cal");
+  EXPECT_EQ(options.into, fs::path("old.cal"));
+  EXPECT_EQ(options.log, "steps.csv");
+  EXPECT_EQ(options.timeout.count(), 900);
+
+  const std::vector<std::string> minimal = {"--generator", "g",        "--receiver",    "r",
+                                            "--mode",      "AM",       "--frequencies", "10M",
+                                            "--levels",    "-130:-10", "--out",         "x.cal"};
+  EXPECT_EQ(ParseAutocalOptions(minimal).log, "x.steps.csv");
+  auto refusal = [&](std::vector<std::string> changes) {
+    std::vector<std::string> line = minimal;
+    line.insert(line.end(), changes.begin(), changes.end());
+    try {
+      ParseAutocalOptions(line);
+      return std::string();
+    } catch (const UsageError& error) {
+      return std::string(error.what());
+    }
+  };
+  EXPECT_EQ(refusal({"--loss", "3", "--loss-table", "t.csv"}), "give --loss or --loss-table, not both");
+  EXPECT_EQ(refusal({"--average", "0"}), "--average: \"0\" is not a whole number of at least 1");
+  EXPECT_EQ(refusal({"--levels", "-150:-10"}), "--levels is given twice");
+  std::vector<std::string> tooLow = minimal;
+  tooLow[9] = "-150:-10";
+  EXPECT_THROW(
+      {
+        try {
+          ParseAutocalOptions(tooLow);
+        } catch (const UsageError& error) {
+          EXPECT_STREQ(error.what(), "level -150 dBm is outside -140..0 dBm");
+          throw;
+        }
+      },
+      UsageError);
+  EXPECT_EQ(refusal({"--speed", "2"}), "unknown option --speed");
+  EXPECT_EQ(refusal({"--step"}), "--step needs a value");
 }
 
 }  // namespace
