@@ -32,8 +32,13 @@ double Step::Median() const {
   if (raws.empty()) return 0;
   std::vector<int> sorted = raws;
   std::sort(sorted.begin(), sorted.end());
-  const std::size_t middle = sorted.size() / 2;
-  return sorted.size() % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2.0;
+  // Readings are whole raw steps: take the median within the step it falls
+  // in, as for grouped data, so that the noise between readings resolves
+  // what lies between two raw values instead of rounding it away.
+  const int middle = sorted[(sorted.size() - 1) / 2];
+  const auto below = std::lower_bound(sorted.begin(), sorted.end(), middle) - sorted.begin();
+  const auto at = std::upper_bound(sorted.begin(), sorted.end(), middle) - sorted.begin() - below;
+  return middle - 0.5 + (sorted.size() / 2.0 - below) / at;
 }
 
 FrequencySweep::FrequencySweep(const SweepSettings& settings, double lossDb)

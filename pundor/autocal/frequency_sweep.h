@@ -32,6 +32,7 @@ struct Step {
   double generatorDbm = 0;
   double receiverDbm = 0;  // the generator level less the loss
   std::vector<int> raws;
+  // The median of the readings, resolved within a raw step.
   double Median() const;
 };
 

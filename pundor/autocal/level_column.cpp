@@ -10,7 +10,7 @@ namespace autocal {
 namespace {
 
 // Steps on each side that smooth one step's reading.
-constexpr int kSmoothingReach = 2;
+constexpr int kSmoothingReach = 3;
 // How far beyond a knee the steps that place it may lie.
 constexpr double kKneeReachDb = 6;
 
@@ -61,10 +61,39 @@ Line LineThrough(const Curve& curve, int first, int last) {
   return line;
 }
 
-// Local straight lines through each step's neighbours take out most of the
-// readings' noise. A flat run at either end (the floor, the top) stays as
-// read and stays out of its neighbours' lines: a line across the knee would
-// round it off.
+// The least-squares parabola through the steps first..last, taken at `at`;
+// the line when there are too few steps for one.
+double ParabolaAt(const Curve& curve, int first, int last, double at) {
+  if (last - first < 3) return LineThrough(curve, first, last).RawAt(at);
+  // Normal equations in powers of (level - at): the value at `at` is the
+  // constant term.
+  double s[5] = {}, t[3] = {};
+  for (int i = first; i <= last; ++i) {
+    const double x = curve.level[i] - at;
+    double power = 1;
+    for (int k = 0; k < 5; ++k, power *= x) {
+      s[k] += power;
+      if (k < 3) t[k] += power * curve.raw[i];
+    }
+  }
+  const double m[3][3] = {{s[0], s[1], s[2]}, {s[1], s[2], s[3]}, {s[2], s[3], s[4]}};
+  auto det = [](const double a[3][3]) {
+    return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
+           a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+           a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+  };
+  const double whole = det(m);
+  if (std::abs(whole) < 1e-12) return LineThrough(curve, first, last).RawAt(at);
+  double c[3][3];
+  for (int r = 0; r < 3; ++r)
+    for (int k = 0; k < 3; ++k) c[r][k] = k == 0 ? t[r] : m[r][k];
+  return det(c) / whole;
+}
+
+// Local parabolas through each step's neighbours take out most of the
+// readings' noise and follow a slope that wanders along the range. A flat
+// run at either end (the floor, the top) stays as read and stays out of its
+// neighbours' fits: a fit across the knee would round it off.
 void Smooth(Curve& curve) {
   const int last = static_cast<int>(curve.raw.size()) - 1;
   int first = 0, final = last;
@@ -74,9 +103,9 @@ void Smooth(Curve& curve) {
   if (final < last) --final;
   std::vector<double> smoothed = curve.raw;
   for (int i = first; i <= final; ++i) {
-    const Line line =
-        LineThrough(curve, std::max(first, i - kSmoothingReach), std::min(final, i + kSmoothingReach));
-    smoothed[i] = std::clamp(line.RawAt(curve.level[i]), curve.raw.front(), curve.raw.back());
+    const double value = ParabolaAt(curve, std::max(first, i - kSmoothingReach),
+                                    std::min(final, i + kSmoothingReach), curve.level[i]);
+    smoothed[i] = std::clamp(value, curve.raw.front(), curve.raw.back());
   }
   curve.raw = MonotonicFit(smoothed);
 }

@@ -125,7 +125,9 @@ TEST(StepLog, HeaderCommentsThenOneRowPerStepWithEveryReading) {
   EXPECT_EQ(ParseMode("7"), 7);
   EXPECT_EQ(ParseMode("8"), std::nullopt);
   EXPECT_EQ(ParseMode("AMX"), std::nullopt);
-  EXPECT_EQ((Step{0, 0, {5, 1, 9, 7}}.Median()), 6);
+  EXPECT_EQ((Step{0, 0, {5, 1, 9, 7}}.Median()), 5.5);
+  EXPECT_EQ((Step{0, 0, {9, 1, 5, 7, 3}}.Median()), 5);
+  EXPECT_DOUBLE_EQ((Step{0, 0, {4, 3, 3, 3, 4}}.Median()), 2.5 + 2.5 / 3);
 }
 
 }  // namespace
