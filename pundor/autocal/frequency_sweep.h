@@ -20,7 +20,7 @@ struct SweepSettings {
   double fromDbm = -130;  // at the receiver input
   double toDbm = -10;
   double finestStepDb = 1;
-  int readings = 5;  // per step; their median counts
+  int readings = 9;  // per step; their median counts
   std::chrono::milliseconds settle{0};
 };
 

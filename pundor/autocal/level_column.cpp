@@ -179,6 +179,15 @@ double LevelOf(const Curve& curve, double raw) {
   return (low + high) / 2;
 }
 
+// A raw value stands for the levels at which the meter's (unrounded) reading
+// lies within half a step of it: the middle of those, where the curve covers
+// them. Where the slope changes fast (near the floor) this differs from the
+// level at which the curve passes the raw value itself.
+double LevelOfRawStep(const Curve& curve, int raw) {
+  if (raw - 0.5 < curve.raw.front() || raw + 0.5 > curve.raw.back()) return LevelOf(curve, raw);
+  return (LevelOf(curve, raw - 0.5) + LevelOf(curve, raw + 0.5)) / 2;
+}
+
 }  // namespace
 
 LevelColumn FitColumn(std::span<const LevelReading> steps) {
@@ -195,7 +204,7 @@ LevelColumn FitColumn(std::span<const LevelReading> steps) {
   for (int raw = 0; raw < kRawValues; ++raw) {
     const int covered = std::clamp(raw, column.lowestRaw, column.highestRaw);
     column.filled[raw] = covered != raw;
-    if (!column.filled[raw]) column.levels[raw] = LevelOf(curve, raw);
+    if (!column.filled[raw]) column.levels[raw] = LevelOfRawStep(curve, raw);
   }
   for (int raw = 0; raw < kRawValues; ++raw)
     if (column.filled[raw])

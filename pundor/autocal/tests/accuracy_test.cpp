@@ -61,7 +61,7 @@ struct Errors {
 };
 
 TEST(Accuracy, NoisySimulatedReceiversWithinAThirdOfADecibelInAtMostSixtySteps) {
-  SweepSettings settings;  // -130..-10 dBm, finest step 1 dB, 5 readings
+  SweepSettings settings;  // -130..-10 dBm, finest step 1 dB, 9 readings
   Errors all;
   std::size_t mostSteps = 0;
   for (const ModelReceiver& model : kReceivers) {

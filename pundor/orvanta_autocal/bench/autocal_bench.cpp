@@ -47,27 +47,32 @@ class StateGenerator : public instruments::SignalGenerator {
 void CalibrateOneFrequency(benchmark::State& state, const char* receiver, const char* mode) {
   const fs::path folder = fs::temp_directory_path() / "orvanta-autocal-bench";
   fs::create_directories(folder);
-  std::ofstream(folder / "scenario") << "noise 1\n"
-                                        "classic 1 model=266 interface=5 min=9k max=1.8G modes=0,1,2,2/3,3,4,5\n"
-                                        "newer C4 serial=C4000815 bus=PCI min=100k max=1.5G gain=2\n";
+  std::ofstream(folder / "scenario")
+      << "noise 1\n"
+         "classic 1 model=266 interface=5 min=9k max=1.8G modes=0,1,2,2/3,3,4,5\n"
+         "newer C4 serial=C4000815 bus=PCI min=100k max=1.5G gain=2\n";
   setenv("ORVANTA_SIM_SCENARIO", (folder / "scenario").c_str(), 1);
   setenv("ORVANTA_SIM_STATE", (folder / "state").c_str(), 1);
   StateGenerator generator(folder / "state");
   TVelkaro_Vk classic;
   TVelkaro_C4 c4;
   TVelkaro_API* const drivers[] = {&classic, &c4};
-  const std::vector<std::string> arguments = {"--generator", "state", "--receiver", receiver, "--mode", mode,
-                                              "--frequencies", "14.2M", "--levels", "-130:-10", "--out",
-                                              (folder / "bench.cal").string()};
+  const std::vector<std::string> arguments = {
+      "--generator",   "state", "--receiver", receiver,   "--mode", mode,
+      "--frequencies", "14.2M", "--levels",   "-130:-10", "--out",  (folder / "bench.cal").string()};
   const AutocalOptions options = ParseAutocalOptions(arguments);
   std::ostream discard(nullptr);
   for (auto _ : state) RunAutocal(options, generator, drivers, discard, false);
   fs::remove_all(folder);
 }
 
-BENCHMARK_CAPTURE(CalibrateOneFrequency, classic_AM, "Halv-A1", "AM")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(CalibrateOneFrequency, classic_AM, "Halv-A1", "AM")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 // The newer family waits 100 ms after every tuning.
-BENCHMARK_CAPTURE(CalibrateOneFrequency, newer_FMW, "C4000815", "FMW")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(CalibrateOneFrequency, newer_FMW, "C4000815", "FMW")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

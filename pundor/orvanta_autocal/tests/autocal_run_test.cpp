@@ -198,7 +198,7 @@ TEST_F(AutocalRun, ThreeNoisyReceiversInTwoModesAtFiveFrequenciesMatchTheirModel
   EXPECT_EQ(lines[2], "# receiver: HalvoC4 C4000815");
   EXPECT_EQ(lines[4], "frequency_hz,mode,generator_dbm,receiver_dbm,raw...");
   EXPECT_EQ(lines[5].rfind("1000000,FMW,-130.00,-130.00,", 0), 0u) << lines[5];
-  EXPECT_EQ(std::count(lines[5].begin(), lines[5].end(), ','), 4 + 5 - 1);
+  EXPECT_EQ(std::count(lines[5].begin(), lines[5].end(), ','), 4 + 9 - 1);  // 9 readings by default
   EXPECT_LE(lines.size() - 5, 5u * 60);
 }
 
