@@ -169,7 +169,8 @@ class TableBuilder {
     return inUnknownMode_ ? Kind::PointInUnknownMode : Kind::PointBeforeMode;
   }
 
-  void report(const TextLine& line, Kind kind, const CalPoint* point = nullptr, std::string_view modeName = {}) {
+  void report(const TextLine& line, Kind kind, const CalPoint* point = nullptr,
+              std::string_view modeName = {}) {
     if (observer_ != nullptr) observer_->onRead(line, ReadEvent{kind, receiver_, mode_, point, modeName});
   }
 

@@ -30,8 +30,8 @@ class ByteSource {
 
 // One read of the original 3000-byte line buffer.
 struct TextLine {
-  std::string_view text;  // without the line break; cut at a NUL byte
-  bool hasBreak = false;  // the read ended with a line break
+  std::string_view text;       // without the line break; cut at a NUL byte
+  bool hasBreak = false;       // the read ended with a line break
   std::size_t number = 0;      // the file line the read comes from, from 1
   bool continuesLine = false;  // the read starts where the 2,999-character limit cut the line
   bool cutAtNul = false;       // a NUL byte ended the text; the rest of the read was dropped
