@@ -126,8 +126,8 @@ class Linter : public fendrel::ReadObserver {
     const std::string name = record.Name;
     const std::string_view written = header.substr(1, header.find('}') - 1);
     if (written != name && written != name + " receiver")
-      add("receiver-name", "the header names " + quoted(written) +
-                               ": the reader keeps its first 7 characters, " + quoted(name));
+      add("receiver-name",
+          "the header names " + quoted(written) + ", which the reader takes as " + quoted(name));
     const std::string afterSave = nameAfterSave(record.Name);
     if (afterSave != name)
       add("receiver-name", "receiver name " + quoted(name) + " has " + number(name.size()) +
