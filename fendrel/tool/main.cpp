@@ -173,7 +173,7 @@ int check(const char* path) {
   if (!table.ok(path)) return kExitFailed;
   const auto saved =
       std::filesystem::temp_directory_path() / ("fendrel-tool-" + std::to_string(::getpid()) + ".cal");
-  if (SaveCALFile(table.handle(), saved.c_str()) != CAL_OK) {
+  if (SaveCALFile(table.handle(), saved.string().c_str()) != CAL_OK) {
     std::cerr << "fendrel-tool: cannot write " << saved << "\n";
     return kExitFailed;
   }
