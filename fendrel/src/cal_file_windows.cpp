@@ -137,14 +137,14 @@ bool replaceAtomically(const CalTable& table, const char* path, bool replacing) 
 
 }  // namespace
 
-LoadResult loadCalFile(const char* path) {
+LoadResult loadCalFile(const char* path, ReadObserver* observer) {
   // A folder cannot be opened this way, so it reads as missing.
   FileHandle file(
       ::CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return {LoadStatus::CannotOpen, nullptr};
   try {
     FileSource source(file.get());
-    auto table = readCalTable(source);
+    auto table = readCalTable(source, kReadChunkSize, observer);
     if (!table) return {LoadStatus::NoReceiver, nullptr};
     return {LoadStatus::Loaded, std::move(table)};
   } catch (const ReadError&) {
