@@ -42,8 +42,9 @@ class Application : public QApplication {
   Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front().form.get(); }
 
   // Runs the message loop until the main window closes (at any time, also
-  // while it is being shown) or Terminate is called, then destroys the forms in reverse order of creation. Returns at
-  // once (after the clean-up) when Terminate was called before.
+  // while it is being shown) or Terminate is called, then destroys the forms
+  // in reverse order of creation. Returns at once (after the clean-up) when
+  // Terminate was called before.
   void Run();
   // Ends the program: cancels modal windows and leaves the message loop.
   void Terminate();

@@ -13,7 +13,8 @@ namespace {
 // "*.cal;*.txt" -> "*.cal *.txt"
 QString PatternList(const QString& patterns) {
   QStringList result;
-  for (const QString& pattern : patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts)) result << pattern.trimmed();
+  for (const QString& pattern : patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+    result << pattern.trimmed();
   return result.join(QLatin1Char(' '));
 }
 

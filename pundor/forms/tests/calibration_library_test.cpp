@@ -180,8 +180,7 @@ TEST_F(StartUp, EndsWhenTheMainWindowClosesDuringTheFirstDeviceSearch) {
   bool closedWhileSearching = false;
   bool leftRunning = false;
   WhenReady(
-      &guard,
-      [] { return MainForm && MainForm->isVisible() && SearchADForm && SearchADForm->isVisible(); },
+      &guard, [] { return MainForm && MainForm->isVisible() && SearchADForm && SearchADForm->isVisible(); },
       [&] {
         closedWhileSearching = MainForm->close();
         EndLoopLeftRunning(&guard, leftRunning);

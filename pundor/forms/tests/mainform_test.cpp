@@ -11,11 +11,11 @@
 #include <QWindow>
 #include <fstream>
 
-#include "platform/html_help.h"
 #include "forms/U_fselectform.h"
 #include "forms/U_reconnectform.h"
 #include "forms/calibration_library.h"
 #include "main_window_fixture.h"
+#include "platform/html_help.h"
 #include "widgets/frequencyedit.h"
 #include "widgets/mylabel.h"
 #include "widgets/myscrollbar.h"
@@ -689,7 +689,8 @@ TEST_F(MainWindowTest, APressThatIsNoCommandLeavesATypedFrequencyAlone) {
   QTest::keyClicks(form->Fq, QStringLiteral("7.1"));
   QWindow* window = form->windowHandle();
   const QPoint between(1, 120);  // the window's margin left of the groups
-  for (QWidget* pressed : std::initializer_list<QWidget*>{form->stSpeedButton6, form->stSpeedButton3, form->FiP}) {
+  for (QWidget* pressed :
+       std::initializer_list<QWidget*>{form->stSpeedButton6, form->stSpeedButton3, form->FiP}) {
     QTest::mousePress(window, Qt::LeftButton, {}, pressed->mapTo(form.get(), QPoint(3, 3)));
     QTest::mouseRelease(window, Qt::LeftButton, {}, between);
     EXPECT_TRUE(form->Fq->hasFocus()) << pressed->metaObject()->className();

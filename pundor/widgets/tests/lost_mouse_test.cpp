@@ -34,7 +34,9 @@ struct Controls {
   }
   QPoint Centre(QWidget* part) const { return part->mapTo(&window, part->rect().center()); }
   void Press(QWidget* part) { QTest::mousePress(window.windowHandle(), Qt::LeftButton, {}, Centre(part)); }
-  void Release(QWidget* part) { QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, {}, Centre(part)); }
+  void Release(QWidget* part) {
+    QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, {}, Centre(part));
+  }
 
   // A modal window appears while the button is held (a question, the wait
   // for a lost receiver); the operator lets go of the button over it, so the
