@@ -99,6 +99,7 @@ void GeneratorInstrument::SwitchOff() {
   UpdateState(statePath_, [&](SharedState& state) {
     state.settleMs = settleMs_;
     state.ChangeSignal(state.levelDbm, false, SteadyNowNs());
+    state.previousDbm = kNoSignal;  // power comes and goes at once
   });
 }
 

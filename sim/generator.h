@@ -19,7 +19,8 @@ inline constexpr const char* kGeneratorIdentity = "Orvanta,Simulated signal gene
 
 class GeneratorInstrument {
  public:
-  // Switches the output off, as a generator does when it is powered up.
+  // Switches the output off at once, as a generator does when it is powered
+  // up.
   GeneratorInstrument(std::filesystem::path statePath, int32_t settleMs);
 
   struct Outcome {
@@ -30,6 +31,7 @@ class GeneratorInstrument {
   Outcome Execute(std::string_view line);
   // A new connection ends a SIM:MUTE.
   void Connected() { muted_ = false; }
+  // At once, as when the generator is switched off.
   void SwitchOff();
 
  private:
