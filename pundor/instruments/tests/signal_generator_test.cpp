@@ -219,6 +219,9 @@ TEST_F(GeneratorTest, FailuresNameTheGeneratorAndTheCommand) {
     message = MessageOf([&] { generator->SetLevel(-50); });
     EXPECT_NE(message.find(address + ", command \":SOUR:POW -50\""), std::string::npos) << message;
   }
+  // No VXI-11 service here.
+  EXPECT_NE(MessageOf([&] { ConnectGenerator("vxi11://127.0.0.1", kTimeout); }).find("cannot connect"),
+            std::string::npos);
   EXPECT_NE(MessageOf([&] { ConnectGenerator("gpib://7", kTimeout); }).find("unknown address"),
             std::string::npos);
   EXPECT_NE(MessageOf([&] { ConnectGenerator("tcp://host:99999", kTimeout); }).find("port"),
