@@ -103,7 +103,19 @@ void GeneratorInstrument::SwitchOff() {
   });
 }
 
-GeneratorInstrument::Outcome GeneratorInstrument::Execute(std::string_view line) {
+GeneratorInstrument::Outcome GeneratorInstrument::Execute(std::string_view message) {
+  Outcome joined;
+  while (!message.empty()) {
+    const auto end = std::min(message.find(';'), message.size());
+    Outcome outcome = ExecuteCommand(message.substr(0, end));
+    if (outcome.dropConnections) return outcome;
+    if (outcome.reply) joined.reply = joined.reply ? *joined.reply + ";" + *outcome.reply : *outcome.reply;
+    message.remove_prefix(std::min(end + 1, message.size()));
+  }
+  return joined;
+}
+
+GeneratorInstrument::Outcome GeneratorInstrument::ExecuteCommand(std::string_view line) {
   line = Trim(line);
   if (line.empty()) return {};
   if (armed_ != GeneratorFault::kNone && commandsUntilFault_-- <= 0 && Strike()) return {std::nullopt, true};

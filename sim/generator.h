@@ -27,14 +27,16 @@ class GeneratorInstrument {
     std::optional<std::string> reply;  // for a query
     bool dropConnections = false;      // the command was lost with them
   };
-  // One command line, without its terminator.
-  Outcome Execute(std::string_view line);
+  // One program message, without its terminator: commands separated by ";",
+  // the replies of its queries joined by ";".
+  Outcome Execute(std::string_view message);
   // A new connection ends a SIM:MUTE.
   void Connected() { muted_ = false; }
   // At once, as when the generator is switched off.
   void SwitchOff();
 
  private:
+  Outcome ExecuteCommand(std::string_view command);
   std::optional<std::string> Run(std::string_view header, std::string_view parameter);
   std::optional<std::string> Frequency(std::string_view parameter, bool query);
   std::optional<std::string> Level(std::string_view parameter, bool query);

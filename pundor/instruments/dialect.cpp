@@ -17,7 +17,7 @@ constexpr std::array kDialects = {
             .on = "ON",
             .off = "OFF",
             .complete = "*OPC?",
-            .error = "SYST:ERR?"},
+            .error = ":SYST:ERR?"},
     // Generators that want the subsystem path written out, with units.
     Dialect{.name = "scpi-long",
             .identify = "*IDN?",

@@ -35,12 +35,14 @@ std::string Trim(std::string text) {
   return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-// "0,"No error"" and "+0,..." mean an empty queue.
-bool IsNoError(const std::string& entry) {
+// An entry of the error queue; "" for "0,"No error"" or "+0,...".
+std::string NoErrorAsEmpty(const std::string& reply) {
+  const std::string entry = Trim(reply);
   int code = -1;
   const char* begin = entry.data() + (entry.starts_with('+') ? 1 : 0);
   const auto [end, error] = std::from_chars(begin, entry.data() + entry.size(), code);
-  return error == std::errc() && code == 0 && (end == entry.data() + entry.size() || *end == ',');
+  const bool none = error == std::errc() && code == 0 && (end == entry.data() + entry.size() || *end == ',');
+  return none ? "" : entry;
 }
 
 class ScpiGenerator final : public SignalGenerator {
@@ -88,11 +90,11 @@ class ScpiGenerator final : public SignalGenerator {
   }
 
  private:
-  // A setting, then a look at the error queue, so that a refused value fails
-  // here and names its command.
+  // A setting and a look at the error queue in one message, so that a
+  // refused value fails here, naming its command, at the cost of one
+  // exchange.
   void Set(const std::string& command) {
-    Send(command, command);
-    const std::string error = ErrorAfter(command);
+    const std::string error = NoErrorAsEmpty(Query(command + ";" + std::string(dialect_.error), command));
     if (error.empty()) return;
     // Empty the rest of the queue, so that the next command starts clean.
     int left = kLongestErrorQueue;
@@ -101,8 +103,7 @@ class ScpiGenerator final : public SignalGenerator {
   }
 
   std::string ErrorAfter(const std::string& command) {
-    const std::string entry = Trim(Query(std::string(dialect_.error), command));
-    return IsNoError(entry) ? "" : entry;
+    return NoErrorAsEmpty(Query(std::string(dialect_.error), command));
   }
 
   std::string Query(const std::string& query, const std::string& command) {
