@@ -61,7 +61,8 @@ set(CPACK_COMPONENT_FENDREL_TOOLS_DEPENDS fendrel_library)
 set(CPACK_COMPONENT_FENDREL_TOOLS_DESCRIPTION
     "S-meter calibration tables: command-line tool
 fendrel-tool shows what a CAL file holds, converts raw readings into
-calibrated levels, and checks that a file survives a load and save.")
+calibrated levels, exports and imports tables as CSV for spreadsheets, and
+reports what a hand-edited CAL file gets wrong.")
 
 set(CPACK_DEBIAN_ORVANTA_CALIBRATOR_PACKAGE_NAME orvanta)
 set(CPACK_DEBIAN_ORVANTA_CALIBRATOR_PACKAGE_SECTION hamradio)
