@@ -4,6 +4,7 @@
 # one through find_package; then starts the installed calibrator.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh pkg-config
 scripts/build-release.sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -4,7 +4,7 @@
 # files, starts the installed calibrator, and removes the packages again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh desktop-file-utils
+scripts/install-deps.sh desktop-file-utils pkg-config
 scripts/package.sh
 packages=(libfendrel2 libfendrel-dev fendrel-tools orvanta orvanta-simulators)
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' build-release/CPackConfig.cmake)

@@ -4,6 +4,7 @@
 # only and answers as one; then stops it and checks that nothing is left.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh iproute2 procps
 log=$(mktemp)
 state=$(mktemp -d)
 trap 'rm -rf "$log" "$state"' EXIT

@@ -3,6 +3,8 @@
 # orvanta and orvanta-simulators into build-release/packages/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# CPack reads the binaries with file and dpkg-shlibdeps.
+scripts/install-deps.sh file dpkg-dev
 scripts/build-release.sh
 rm -rf build-release/packages
 cpack --config build-release/CPackConfig.cmake
