@@ -61,6 +61,8 @@ class TTableForm : public TCaptionedForm {
   void ConnectGraph();
   void SetLevelCell(int idx, double level);
   void GraphLevelDragged(int raw, double level);
+  // The result of a bulk tool: shown, and Modified when a level changed.
+  void TakeLevels(const TLevelTable& levels);
   void RepaintRawCell(int idx);
   // Shows the fill dialog for one of its two operations; true on OK.
   bool AskRange(const QString& caption, const QString& label, bool fillMode);
