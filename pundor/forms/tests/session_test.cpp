@@ -478,6 +478,13 @@ TEST_F(SessionTest, ACommandStopsWhenItsReceiverIsGivenUpMidway) {
          });
          MainForm->stSpeedButton8Click();
        }},
+      {"Edit, Yes to tuning after the loss",
+       [&] {
+         MainForm->Fq->SetValue(10'000'000);
+         op.WhileShown([&] { LoseReceiverAndGiveUp(c1); });
+         op.Answer(ModalResult::Yes);
+         MainForm->BEditClick();
+       }},
       {"Save, a file chosen as the receiver went",
        [&] {
          op.WhileShown([&] { LoseReceiverAndGiveUp(c1); });
