@@ -115,14 +115,15 @@ class SessionTest : public testing::Test {
 
   // The newer-family receiver is unplugged and the next measuring tick finds
   // it gone; the operator gives up the wait with "Do not wait".
-  static void LoseReceiverAndGiveUp(SimulatorControl& receiver) {
+  void LoseReceiverAndGiveUp(SimulatorControl& receiver) {
     receiver.SetPlugged(kLostSerial, false);
     GiveUpTheWait();
     MainForm->TTimer();
   }
-  // Presses "Do not wait" once the reconnect window is shown.
-  static void GiveUpTheWait() {
-    auto* poll = new QTimer;
+  // Presses "Do not wait" once the reconnect window is shown; the wait ends
+  // with the test.
+  void GiveUpTheWait() {
+    auto* poll = new QTimer(&testScope_);
     poll->setInterval(5);
     QObject::connect(poll, &QTimer::timeout, [poll] {
       for (platform::Form* shown : platform::Form::ModalForms())
@@ -136,6 +137,7 @@ class SessionTest : public testing::Test {
     poll->start();
   }
   static constexpr const char* kLostSerial = "C1004711";
+  QObject testScope_;
 
   platform::ScriptedOperator op{[](const std::string& message) { ADD_FAILURE() << message; }};
 };
