@@ -151,7 +151,8 @@ void TMainForm::stSpeedButton7Click() {
       ShowLibraryError(result);
       return;
     }
-    FillFrequencyList();
+    // Marked before the list is rebuilt, which may run out of memory.
     TableModified = true;
+    FillFrequencyList();
   }
 }

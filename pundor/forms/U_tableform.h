@@ -24,6 +24,8 @@ class TTableForm : public TCaptionedForm {
   uint8_t CurrentRaw = 0;
   TLevelTable Levels{};
   QString Title;
+  // Set by every change of a level: the value dialog, a graph drag, or a bulk
+  // tool that changed something. The opener clears it and reads it after OK.
   bool Modified = false;
 
   TStringGrid* T;
