@@ -282,88 +282,6 @@ TEST_F(SessionTest, CalibrationSessionEndToEnd) {
   std::filesystem::remove(path.toStdString());
 }
 
-TEST_F(SessionTest, FrequencyCommandsAskBeforeTheyChangeAnything) {
-  CreateWindowsOnce();
-  OpenReceiver("Halv-B3");
-  ASSERT_NE(MainForm->OpenDriver, nullptr);
-  MainForm->stSpeedButton3Click();
-
-  // The empty list: a double click opens nothing.
-  bool editorShown = false;
-  WhenShown(TableForm, [&] {
-    editorShown = true;
-    TableForm->SetModalResult(ModalResult::Cancel);
-  });
-  MainForm->F->OnDblClick(MainForm->F);
-  Settle(20);
-  EXPECT_FALSE(editorShown);
-
-  // Above 2,147,000,000 Hz a point is stored on tens of Hz.
-  Add(2'500'000'005);
-  EXPECT_EQ(MainForm->F->Cells(1, 0), QStringLiteral("2500000000"));
-
-  // Cancel at the tuning question opens nothing.
-  MainForm->Fq->SetValue(1'000'000);
-  SelectFrequency(2'500'000'000);
-  op.Answer(ModalResult::Cancel);
-  MainForm->BEditClick();
-  Settle(20);
-  EXPECT_FALSE(editorShown);
-
-  // Adding an existing frequency asks; Yes writes 0 dBm everywhere again.
-  const TLevelTable levels = Column(-50.0);
-  ASSERT_EQ(calibration::PutDBMs(MainForm->CalHandle, MainForm->ReceiverName.c_str(), MainForm->CurrentMode(),
-                                 2'500'000'000, levels.data()),
-            CAL_OK);
-  MainForm->TableModified = false;
-  op.Answer(ModalResult::Yes);
-  Add(2'500'000'000);
-  TLevelTable stored;
-  ASSERT_EQ(
-      ReadColumn(MainForm->CalHandle, MainForm->ReceiverName, MainForm->CurrentMode(), 2'500'000'000, stored),
-      CAL_OK);
-  EXPECT_EQ(stored, Column(0.0));
-  EXPECT_TRUE(MainForm->TableModified);
-
-  // Copying from the same receiver and mode does nothing, silently.
-  const std::size_t boxes = op.Boxes().size();
-  WhenShown(CopyForm, [] { CopyForm->BCopyClick(); });
-  MainForm->stSpeedButton7Click();
-  EXPECT_EQ(op.Boxes().size(), boxes);
-  EXPECT_EQ(MainForm->FrequencyCount, 1);
-
-  // The replace question: No skips the point, Cancel ends the copy.
-  const int32_t mode = MainForm->CurrentMode();
-  SelectModeIndex(1);
-  Add(2'500'000'000);
-  Add(3'000'000'000);
-  Add(3'500'000'000);
-  SelectModeIndex(0);
-  ASSERT_EQ(calibration::PutDBMs(MainForm->CalHandle, MainForm->ReceiverName.c_str(), mode, 3'000'000'000,
-                                 levels.data()),
-            CAL_OK);
-  MainForm->FillFrequencyList();
-  ASSERT_EQ(MainForm->FrequencyCount, 2);
-  op.Answer(ModalResult::No);
-  op.Answer(ModalResult::Cancel);
-  WhenShown(CopyForm, [] {
-    CopyForm->M->SetRow(1);
-    CopyForm->BCopyClick();
-  });
-  MainForm->stSpeedButton7Click();
-  EXPECT_EQ(op.Boxes().back().caption(), QStringLiteral("Frequency exist"));
-  EXPECT_EQ(MainForm->FrequencyCount, 2) << "3.5 GHz is never reached";
-  ASSERT_EQ(ReadColumn(MainForm->CalHandle, MainForm->ReceiverName, mode, 3'000'000'000, stored), CAL_OK);
-  EXPECT_EQ(stored, levels) << "No keeps the point";
-
-  // Delete asks first; No keeps the point.
-  op.Answer(ModalResult::No);
-  MainForm->BDeleteClick();
-  EXPECT_EQ(MainForm->FrequencyCount, 2);
-  MainForm->TableModified = false;
-  MainForm->CloseReceiver();
-}
-
 // Above 2,147,000,000 Hz a frequency is aligned to tens of Hz before it is
 // compared with the list, so the point it would replace is asked about.
 TEST_F(SessionTest, AddingAFrequencyThatAlignsOntoAPointAsksBeforeReplacingIt) {
@@ -453,7 +371,16 @@ TEST_F(SessionTest, ACommandStopsWhenItsReceiverIsGivenUpMidway) {
   const QString savePath = QString::fromStdString(
       (std::filesystem::temp_directory_path() / ("orvanta-lost-" + std::to_string(::getpid()) + ".cal"))
           .string());
+  // The table editor must never open; a poll of the test's own notes it.
   bool editorShown = false;
+  QTimer editorWatch;
+  editorWatch.setInterval(2);
+  QObject::connect(&editorWatch, &QTimer::timeout, [&] {
+    if (!TableForm->ShownModally()) return;
+    editorShown = true;
+    TableForm->SetModalResult(ModalResult::Cancel);
+  });
+  editorWatch.start();
   MainForm->show();  // the focus needs a shown window; showing it searches once
 
   const std::pair<const char*, std::function<void()>> commands[] = {
@@ -495,10 +422,6 @@ TEST_F(SessionTest, ACommandStopsWhenItsReceiverIsGivenUpMidway) {
        }},
       {"Edit, a typed frequency taken by the focus change",
        [&] {
-         WhenShown(TableForm, [&] {
-           editorShown = true;
-           TableForm->SetModalResult(ModalResult::Cancel);
-         });
          QApplication::setActiveWindow(MainForm);
          MainForm->Fq->setFocus();
          ASSERT_TRUE(QTest::qWaitFor([] { return MainForm->Fq->hasFocus(); }, 1000));
@@ -528,6 +451,97 @@ TEST_F(SessionTest, ACommandStopsWhenItsReceiverIsGivenUpMidway) {
   MainForm->hide();
   EXPECT_FALSE(editorShown);
   EXPECT_FALSE(std::filesystem::exists(savePath.toStdString()));
+}
+
+TEST_F(SessionTest, FrequencyCommandsAskBeforeTheyChangeAnything) {
+  CreateWindowsOnce();
+  OpenReceiver("Halv-B3");
+  ASSERT_NE(MainForm->OpenDriver, nullptr);
+  MainForm->stSpeedButton3Click();
+
+  // The empty list: a double click opens nothing.
+  // The table editor must never open; a poll of the test's own notes it.
+  bool editorShown = false;
+  QTimer editorWatch;
+  editorWatch.setInterval(2);
+  QObject::connect(&editorWatch, &QTimer::timeout, [&] {
+    if (!TableForm->ShownModally()) return;
+    editorShown = true;
+    TableForm->SetModalResult(ModalResult::Cancel);
+  });
+  editorWatch.start();
+  WhenShown(TableForm, [&] {
+    editorShown = true;
+    TableForm->SetModalResult(ModalResult::Cancel);
+  });
+  MainForm->F->OnDblClick(MainForm->F);
+  Settle(20);
+  EXPECT_FALSE(editorShown);
+
+  // Above 2,147,000,000 Hz a point is stored on tens of Hz.
+  Add(2'500'000'005);
+  EXPECT_EQ(MainForm->F->Cells(1, 0), QStringLiteral("2500000000"));
+
+  // Cancel at the tuning question opens nothing.
+  MainForm->Fq->SetValue(1'000'000);
+  SelectFrequency(2'500'000'000);
+  op.Answer(ModalResult::Cancel);
+  MainForm->BEditClick();
+  Settle(20);
+  EXPECT_FALSE(editorShown);
+
+  // Adding an existing frequency asks; Yes writes 0 dBm everywhere again.
+  const TLevelTable levels = Column(-50.0);
+  ASSERT_EQ(calibration::PutDBMs(MainForm->CalHandle, MainForm->ReceiverName.c_str(), MainForm->CurrentMode(),
+                                 2'500'000'000, levels.data()),
+            CAL_OK);
+  MainForm->TableModified = false;
+  op.Answer(ModalResult::Yes);
+  Add(2'500'000'000);
+  TLevelTable stored;
+  ASSERT_EQ(
+      ReadColumn(MainForm->CalHandle, MainForm->ReceiverName, MainForm->CurrentMode(), 2'500'000'000, stored),
+      CAL_OK);
+  EXPECT_EQ(stored, Column(0.0));
+  EXPECT_TRUE(MainForm->TableModified);
+
+  // Copying from the same receiver and mode does nothing, silently.
+  const std::size_t boxes = op.Boxes().size();
+  WhenShown(CopyForm, [] { CopyForm->BCopyClick(); });
+  MainForm->stSpeedButton7Click();
+  EXPECT_EQ(op.Boxes().size(), boxes);
+  EXPECT_EQ(MainForm->FrequencyCount, 1);
+
+  // The replace question: No skips the point, Cancel ends the copy.
+  const int32_t mode = MainForm->CurrentMode();
+  SelectModeIndex(1);
+  Add(2'500'000'000);
+  Add(3'000'000'000);
+  Add(3'500'000'000);
+  SelectModeIndex(0);
+  ASSERT_EQ(calibration::PutDBMs(MainForm->CalHandle, MainForm->ReceiverName.c_str(), mode, 3'000'000'000,
+                                 levels.data()),
+            CAL_OK);
+  MainForm->FillFrequencyList();
+  ASSERT_EQ(MainForm->FrequencyCount, 2);
+  op.Answer(ModalResult::No);
+  op.Answer(ModalResult::Cancel);
+  WhenShown(CopyForm, [] {
+    CopyForm->M->SetRow(1);
+    CopyForm->BCopyClick();
+  });
+  MainForm->stSpeedButton7Click();
+  EXPECT_EQ(op.Boxes().back().caption(), QStringLiteral("Frequency exist"));
+  EXPECT_EQ(MainForm->FrequencyCount, 2) << "3.5 GHz is never reached";
+  ASSERT_EQ(ReadColumn(MainForm->CalHandle, MainForm->ReceiverName, mode, 3'000'000'000, stored), CAL_OK);
+  EXPECT_EQ(stored, levels) << "No keeps the point";
+
+  // Delete asks first; No keeps the point.
+  op.Answer(ModalResult::No);
+  MainForm->BDeleteClick();
+  EXPECT_EQ(MainForm->FrequencyCount, 2);
+  MainForm->TableModified = false;
+  MainForm->CloseReceiver();
 }
 
 }  // namespace
