@@ -169,6 +169,34 @@ TEST_F(TableEditorTest, ValueDialogAcceptsTheBoundsOnly) {
   EXPECT_THROW(EditValForm->BOKClick(), platform::Error);
 }
 
+// Not a number compares false with both bounds; it must still be refused, or
+// the column would fail in PutDBMs after the editor closed.
+TEST_F(TableEditorTest, NonFiniteNumbersAreRefusedAsOutOfRangeByBothDialogs) {
+  const auto refused = [](platform::Form* dialog, const std::function<void()>& ok, const char* text,
+                          const char* message) {
+    dialog->SetModalResult(platform::ModalResult::None);
+    try {
+      ok();
+      ADD_FAILURE() << text << " accepted";
+    } catch (const platform::Error& error) {
+      EXPECT_STREQ(error.what(), message) << text;
+    }
+    EXPECT_EQ(dialog->Result(), platform::ModalResult::None) << text;
+  };
+  for (const char* text : {"nan", "NaN", "inf", "-inf"}) {
+    EditValForm->V->setText(QString::fromLatin1(text));
+    refused(
+        EditValForm, [] { EditValForm->BOKClick(); }, text, "dBm value is out of range -140 - 0");
+    FillForm->V->setText(QString::fromLatin1(text));
+    FillForm->FillMode = true;
+    refused(
+        FillForm, [] { FillForm->BOKClick(); }, text, "Value out of range -140 - 0");
+    FillForm->FillMode = false;
+    refused(
+        FillForm, [] { FillForm->BOKClick(); }, text, "Value out of range -140 - 140");
+  }
+}
+
 TEST_F(TableEditorTest, RejectedValueShowsTheErrorAndKeepsTheDialogOpen) {
   op.Answer(platform::ModalResult::Ok);
   WhenShown(EditValForm, [] {
