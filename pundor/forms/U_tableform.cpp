@@ -279,9 +279,10 @@ void TTableForm::stSpeedButton2Click() {
 void TTableForm::stSpeedButton1Click() {
   if (!AskRange(QStringLiteral("Add offset"), QStringLiteral("Add offset for RAW"), false)) return;
   TLevelTable levels = Levels;
-  // The fraction the operator entered is kept; only the level range is enforced.
+  // Offsetting works in whole dB: every level in the range loses its fraction,
+  // even with an offset of 0.
   for (int64_t r = FillForm->From->Value(); r <= FillForm->To->Value(); ++r)
-    levels[r] = std::clamp(levels[r] + FillForm->Value, -140.0, 0.0);
+    levels[r] = std::clamp(std::trunc(levels[r] + FillForm->Value), -140.0, 0.0);
   TakeLevels(levels);
 }
 
