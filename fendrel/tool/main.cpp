@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -213,6 +214,9 @@ int demo(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file past the size limit must fail as a write error, not end the tool
+  // with SIGXFSZ and leave the temporary file behind.
+  std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string> args(argv + 1, argv + argc);
   const std::string command = args.empty() ? "" : args[0];
   if (command == "show" && argc == 3) return show(argv[2]);
