@@ -392,6 +392,8 @@ struct UnsavedQuestion {
   std::function<void(TMainForm&)> command;
 };
 
+void PrintTo(const UnsavedQuestion& question, std::ostream* out) { *out << question.name; }
+
 class UnsavedTableTest : public MainWindowTest, public ::testing::WithParamInterface<UnsavedQuestion> {};
 
 TEST_P(UnsavedTableTest, AsksAndAnsweringNoChangesNothing) {
