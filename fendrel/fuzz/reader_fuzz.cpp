@@ -45,6 +45,33 @@ std::string normalised(std::string_view text) {
   return textOf(fendrel::readCalTable(source, kChunk).get());
 }
 
+// What the reader tells an observer must match what it builds, and watching
+// must not change what it builds.
+class CheckingObserver : public fendrel::ReadObserver {
+ public:
+  void onRead(const fendrel::TextLine& line, const fendrel::ReadEvent& event) override {
+    using Kind = fendrel::ReadEvent::Kind;
+    // Every read is reported: a read stays on its line exactly when the one
+    // before it ended without a line break.
+    const std::size_t expected = reads_ == 0 ? 1 : lastLine_;
+    if (line.number != expected && line.number != expected + 1) std::abort();
+    if (line.continuesLine != (reads_ > 0 && line.number == lastLine_)) std::abort();
+    lastLine_ = line.number;
+    ++reads_;
+    if (event.kind == Kind::Point &&
+        (event.mode == nullptr || event.point != event.mode->Points.back().get()))
+      std::abort();
+    if (event.kind == Kind::Mode &&
+        (event.receiver == nullptr || event.mode != event.receiver->Modes.back().get()))
+      std::abort();
+    if (event.kind == Kind::Receiver && (event.receiver == nullptr || event.mode != nullptr)) std::abort();
+  }
+
+ private:
+  std::size_t lastLine_ = 0;
+  std::size_t reads_ = 0;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -56,7 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const auto table = fendrel::readCalTable(whole, kChunk);
   PieceSource pieces(text, piece);
   const std::string written = textOf(table.get());
-  if (textOf(fendrel::readCalTable(pieces, kChunk).get()) != written) std::abort();
+  CheckingObserver observer;
+  if (textOf(fendrel::readCalTable(pieces, kChunk, &observer).get()) != written) std::abort();
 
   // One pass settles names and overlong lines; after it the text is stable.
   const std::string once = normalised(written);

@@ -125,7 +125,7 @@ bool replaceAtomically(const CalTable& table, const char* path, const struct sta
 
 }  // namespace
 
-LoadResult loadCalFile(const char* path) {
+LoadResult loadCalFile(const char* path, ReadObserver* observer) {
   FileDescriptor file(::open(path, O_RDONLY | O_CLOEXEC));
   struct stat info {};
   if (!file.valid() || ::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
@@ -133,7 +133,7 @@ LoadResult loadCalFile(const char* path) {
   }
   try {
     FileSource source(file.get());
-    auto table = readCalTable(source);
+    auto table = readCalTable(source, kReadChunkSize, observer);
     if (!table) return {LoadStatus::NoReceiver, nullptr};
     return {LoadStatus::Loaded, std::move(table)};
   } catch (const ReadError&) {

@@ -13,8 +13,10 @@ struct LoadResult {
   std::unique_ptr<CalTable> table;  // set when Loaded
 };
 
-// Throws std::bad_alloc.
-LoadResult loadCalFile(const char* path);
+class ReadObserver;
+
+// Throws std::bad_alloc. The observer, if any, sees every read.
+LoadResult loadCalFile(const char* path, ReadObserver* observer = nullptr);
 
 // Writes beside the file and then puts the new file in its place, so that a
 // failed save leaves the old one untouched. False on any failure.

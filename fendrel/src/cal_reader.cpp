@@ -47,10 +47,16 @@ bool TextLineReader::next(TextLine& line) {
     }
   }
   begin_ += consumed;
+  line.number = lineNumber_;
+  line.continuesLine = midLine_;
+  midLine_ = !line.hasBreak;
+  if (line.hasBreak) ++lineNumber_;
   // The original handled each read as a C string.
+  line.cutAtNul = false;
   if (const void* nul = std::memchr(start, '\0', textLength)) {
     textLength = static_cast<std::size_t>(static_cast<const char*>(nul) - start);
     line.hasBreak = false;
+    line.cutAtNul = true;
   }
   line.text = std::string_view(start, textLength);
   return true;
@@ -98,25 +104,28 @@ std::string_view bracketed(const TextLine& line, char close, std::string& scratc
 
 class TableBuilder {
  public:
+  explicit TableBuilder(ReadObserver* observer) : observer_(observer) {}
+
   void handle(const TextLine& line) {
+    using Kind = ReadEvent::Kind;
+    if (line.length() < kMinLineLength) return report(line, Kind::TooShort);
     switch (line.text.front()) {
       case '{':
-        openReceiver(line);
-        break;
+        return openReceiver(line);
       case '[':
-        openMode(line);
-        break;
+        return openMode(line);
       case '.':
-        addPoint(line.text);
-        break;
+        return addPoint(line);
       default:
-        break;
+        return report(line, Kind::OtherLine);
     }
   }
 
   std::unique_ptr<CalTable> finish() { return std::move(table_); }
 
  private:
+  using Kind = ReadEvent::Kind;
+
   void openReceiver(const TextLine& line) {
     if (!table_) table_ = std::make_unique<CalTable>();
     const std::string_view name = bracketed(line, '}', scratch_).substr(0, kFileNameLength);
@@ -125,21 +134,26 @@ class TableBuilder {
     // Points before this receiver's first mode header must not land in the
     // previous receiver's last mode.
     mode_ = nullptr;
+    inUnknownMode_ = false;
+    report(line, Kind::Receiver);
   }
 
   void openMode(const TextLine& line) {
-    if (receiver_ == nullptr) return;
-    const auto code = modeCodeForName(bracketed(line, ']', scratch_));
+    if (receiver_ == nullptr) return report(line, Kind::ModeBeforeReceiver);
+    const std::string_view name = bracketed(line, ']', scratch_);
+    const auto code = modeCodeForName(name);
     mode_ = nullptr;
-    if (!code) return;
+    inUnknownMode_ = !code;
+    if (!code) return report(line, Kind::UnknownMode, nullptr, name);
     receiver_->Modes.push_back(std::make_unique<CalMode>(*code));
     mode_ = receiver_->Modes.back().get();
+    report(line, Kind::Mode);
   }
 
-  void addPoint(std::string_view text) {
-    if (mode_ == nullptr) return;
+  void addPoint(const TextLine& line) {
+    if (mode_ == nullptr) return report(line, droppedPointKind());
     auto point = std::make_unique<CalPoint>();
-    NumberReader numbers(text);
+    NumberReader numbers(line.text);
     point->Frequency = static_cast<int64_t>(numbers.next());
     numbers.next();  // reserved, always 0
     for (int32_t& value : point->Values) {
@@ -147,23 +161,34 @@ class TableBuilder {
       value = static_cast<int32_t>(static_cast<uint32_t>(numbers.next()));
     }
     mode_->Points.push_back(std::move(point));
+    report(line, Kind::Point, mode_->Points.back().get());
   }
 
+  Kind droppedPointKind() const {
+    if (receiver_ == nullptr) return Kind::PointBeforeReceiver;
+    return inUnknownMode_ ? Kind::PointInUnknownMode : Kind::PointBeforeMode;
+  }
+
+  void report(const TextLine& line, Kind kind, const CalPoint* point = nullptr,
+              std::string_view modeName = {}) {
+    if (observer_ != nullptr) observer_->onRead(line, ReadEvent{kind, receiver_, mode_, point, modeName});
+  }
+
+  ReadObserver* observer_;
   std::unique_ptr<CalTable> table_;
   CalReceiver* receiver_ = nullptr;
   CalMode* mode_ = nullptr;
+  bool inUnknownMode_ = false;
   std::string scratch_;
 };
 
 }  // namespace
 
-std::unique_ptr<CalTable> readCalTable(ByteSource& source, std::size_t chunkSize) {
+std::unique_ptr<CalTable> readCalTable(ByteSource& source, std::size_t chunkSize, ReadObserver* observer) {
   TextLineReader lines(source, chunkSize);
-  TableBuilder builder;
+  TableBuilder builder(observer);
   TextLine line;
-  while (lines.next(line)) {
-    if (line.length() >= kMinLineLength) builder.handle(line);
-  }
+  while (lines.next(line)) builder.handle(line);
   return builder.finish();
 }
 

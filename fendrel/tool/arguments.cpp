@@ -40,6 +40,8 @@ struct Unit {
 constexpr Unit kUnits[] = {
     {"", 1, 0}, {"Hz", 1, 0}, {"kHz", 1000, 3}, {"MHz", 1000000, 6}, {"GHz", 1000000000, 9}};
 
+std::string_view shortNameOf(std::string_view modeName) { return modeName.substr(0, modeName.find(" - ")); }
+
 }  // namespace
 
 std::optional<int32_t> parseMode(std::string_view text) {
@@ -49,7 +51,7 @@ std::optional<int32_t> parseMode(std::string_view text) {
   }
   for (int index = 0; index < static_cast<int>(std::size(ModeNames)); ++index) {
     const std::string_view name = ModeNames[index];
-    const std::string_view shortName = name.substr(0, name.find(" - "));
+    const std::string_view shortName = shortNameOf(name);
     if (equalIgnoringCase(text, name) || equalIgnoringCase(text, shortName)) return index + CAL_MODE_DEFAULT;
   }
   return std::nullopt;
@@ -87,6 +89,11 @@ std::string formatFrequency(int64_t hertz) {
 std::string modeName(int32_t code) {
   if (code >= CAL_MODE_DEFAULT && code <= CAL_MODE_FM6) return ModeNames[code + 1];
   return "MODE " + std::to_string(code);
+}
+
+std::string modeShortName(int32_t code) {
+  if (code >= CAL_MODE_DEFAULT && code <= CAL_MODE_FM6) return std::string(shortNameOf(ModeNames[code + 1]));
+  return std::to_string(code);
 }
 
 }  // namespace fendrel_tool

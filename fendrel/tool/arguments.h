@@ -24,4 +24,7 @@ std::string formatFrequency(int64_t hertz);
 // The CAL name of a mode code, "MODE <code>" beyond the named ones.
 std::string modeName(int32_t code);
 
+// "DEFAULT", "CW", "AM", ... for -1..7, the code itself beyond them.
+std::string modeShortName(int32_t code);
+
 }  // namespace fendrel_tool

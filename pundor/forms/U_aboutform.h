@@ -3,7 +3,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "graph/captioned_form.h"
+#include "widgets/captioned_form.h"
 
 class QLabel;
 

@@ -1,6 +1,6 @@
 #pragma once
 // The dialog that asks for a new calibration frequency.
-#include "graph/captioned_form.h"
+#include "widgets/captioned_form.h"
 
 class TmyFrequencyEdit;
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "graph/captioned_form.h"
+#include "widgets/captioned_form.h"
 
 class TStringGrid;
 class TmyScrollBar;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "graph/captioned_form.h"
+#include "widgets/captioned_form.h"
 
 class TStringGrid;
 class TmyScrollBar;

@@ -2,7 +2,7 @@
 // The dialog that edits the level of one raw value.
 #include <QString>
 
-#include "graph/captioned_form.h"
+#include "widgets/captioned_form.h"
 
 class TstAlignEdit;
 

@@ -1,7 +1,7 @@
 #pragma once
 // The dialog that asks for a level (Fill) or an offset (Offset) and the range
 // of raw values it applies to.
-#include "graph/captioned_form.h"
+#include "widgets/captioned_form.h"
 
 class TstAlignEdit;
 class TmyIntEdit;

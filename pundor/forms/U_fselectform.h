@@ -3,7 +3,7 @@
 // list mirrors the main window's frequency list (FillFrequencyList fills both).
 #include <cstdint>
 
-#include "graph/captioned_form.h"
+#include "widgets/captioned_form.h"
 
 class TStringGrid;
 class TmyScrollBar;

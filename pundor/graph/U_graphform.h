@@ -6,7 +6,7 @@
 #include <array>
 #include <functional>
 
-#include "graph/captioned_form.h"
+#include "widgets/captioned_form.h"
 #include "graph/orvanta_graph.h"
 
 // One level per raw reading 0..255, in dBm.

@@ -1,4 +1,4 @@
-#include "graph/captioned_form.h"
+#include "widgets/captioned_form.h"
 
 #include <QFont>
 

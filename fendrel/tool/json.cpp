@@ -1,0 +1,32 @@
+#include "json.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace fendrel_tool {
+
+std::string jsonString(std::string_view bytes) {
+  std::string text = "\"";
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      text += '\\';
+      text += c;
+    } else if (byte >= 0x20 && byte < 0x7F) {
+      text += c;
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      text += escaped;
+    }
+  }
+  return text + '"';
+}
+
+std::string jsonNumber(double value) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  return std::string(text, end);
+}
+
+}  // namespace fendrel_tool
