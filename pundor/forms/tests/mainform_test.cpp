@@ -355,8 +355,8 @@ TEST_F(MainWindowTest, SavingPastTheFileSizeLimitReportsTheWriteErrorAndKeepsThe
     op.ChooseFile(path);
     op.Answer(ModalResult::Ok);
     form->BSaveClick();
-    const bool reported = op.Boxes().size() == 1 &&
-                          op.Boxes()[0].text() == "Error during writing calibration table to file.";
+    const bool reported =
+        op.Boxes().size() == 1 && op.Boxes()[0].text() == "Error during writing calibration table to file.";
     ::_exit(reported && form->TableModified ? 0 : 1);
   }
   ASSERT_GT(child, 0);
