@@ -39,9 +39,16 @@ function(orvanta_tests target)
     target_link_libraries(${target} PRIVATE GTest::gtest_main)
     set(env "")
   endif()
+  # Parameterised suites name their cases with a name generator; the value
+  # itself would otherwise be appended to the CTest name as raw bytes.
   gtest_discover_tests(${target}
     TEST_PREFIX "${target}."
+    NO_PRETTY_VALUES
     DISCOVERY_TIMEOUT 60
     DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
+  # The same program once as a whole: one test must not leave timers or
+  # windows behind for the next, which one process per test would hide.
+  add_test(NAME ${target}.AllInOneProcess COMMAND ${target})
+  set_tests_properties(${target}.AllInOneProcess PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
 endfunction()

@@ -154,7 +154,7 @@ const QCursor& TOrvantaGraph::Cross2Cursor() {
   return cursor;
 }
 
-TOrvantaGraph::TOrvantaGraph(QWidget* owner) : QWidget(owner) {
+TOrvantaGraph::TOrvantaGraph(QWidget* owner) : Guarded(owner) {
   // The control paints every pixel from its screen image.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);

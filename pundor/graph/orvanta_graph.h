@@ -19,6 +19,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/guarded.h"
+
 class QPainter;
 class TOrvantaGraph;
 
@@ -62,7 +64,7 @@ struct TGraphValue {
   double Level = 0.0;  // -140.0..0.0, rounded to a tenth of a dB
 };
 
-class TOrvantaGraph : public QWidget {
+class TOrvantaGraph : public platform::Guarded<QWidget> {
  public:
   // The cursors of the graph, from the program's resources: CROSS1 over the
   // graph, CROSS2 while dragging. 32 x 32, hot spot (7, 7).

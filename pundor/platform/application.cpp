@@ -1,13 +1,18 @@
 #include "platform/application.h"
 
 #include <QPointer>
+#include <csignal>
 #include <new>
 
 #include "platform/message_box.h"
 
 namespace platform {
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+  // A file past the process's size limit must fail as a write error that the
+  // program reports, not end it with SIGXFSZ and lose the unsaved work.
+  std::signal(SIGXFSZ, SIG_IGN);
+}
 
 Application::~Application() { DestroyForms(); }
 

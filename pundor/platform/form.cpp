@@ -22,7 +22,7 @@ void Forget(Form* form) {
 
 }  // namespace
 
-Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+Form::Form(QWidget* parent) : Guarded(parent, Qt::Window | Qt::FramelessWindowHint) {
   // Only the main window ends the program when it closes.
   setAttribute(Qt::WA_QuitOnClose, false);
 }

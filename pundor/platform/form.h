@@ -5,13 +5,14 @@
 #include <functional>
 #include <vector>
 
+#include "platform/guarded.h"
 #include "platform/modal_result.h"
 
 class QEventLoop;
 
 namespace platform {
 
-class Form : public QWidget {
+class Form : public Guarded<QWidget> {
  public:
   explicit Form(QWidget* parent = nullptr);
   ~Form() override;

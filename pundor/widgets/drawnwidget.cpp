@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 
-TstDrawnWidget::TstDrawnWidget(QWidget* parent) : QWidget(parent) {}
+TstDrawnWidget::TstDrawnWidget(QWidget* parent) : Guarded(parent) {}
 
 void TstDrawnWidget::Invalidate() { Invalidate(rect()); }
 

@@ -6,9 +6,10 @@
 #include <QRegion>
 #include <QWidget>
 
+#include "platform/guarded.h"
 #include "widgets/tagged.h"
 
-class TstDrawnWidget : public QWidget, public TTagged {
+class TstDrawnWidget : public platform::Guarded<QWidget>, public TTagged {
  public:
   explicit TstDrawnWidget(QWidget* parent = nullptr);
 

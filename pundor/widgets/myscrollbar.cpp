@@ -19,7 +19,7 @@ int64_t MulDiv(int64_t a, int64_t b, int64_t c) { return int64_t(__int128(a) * b
 }  // namespace
 
 TmyScrollBar::TmyScrollBar(QWidget* parent)
-    : QWidget(parent),
+    : Guarded(parent),
       panel_(new TstPanel(this)),
       first_(new TstSpeedButton(this)),
       second_(new TstSpeedButton(this)),

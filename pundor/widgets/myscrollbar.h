@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/guarded.h"
 #include "widgets/tagged.h"
 
 class TstPanel;
@@ -18,7 +19,7 @@ class QMouseEvent;
 
 enum class TScrollBarKind { sbHorizontal, sbVertical };
 
-class TmyScrollBar : public QWidget, public TTagged {
+class TmyScrollBar : public platform::Guarded<QWidget>, public TTagged {
  public:
   explicit TmyScrollBar(QWidget* parent = nullptr);
 

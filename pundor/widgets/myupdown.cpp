@@ -40,7 +40,7 @@ void StepField(Field* field, int64_t amount, bool bothLimits) {
 }  // namespace
 
 TmyUpDown::TmyUpDown(QWidget* parent)
-    : QWidget(parent),
+    : Guarded(parent),
       up_(new TstSpeedButton(this)),
       middle_(new TstSpeedButton(this)),
       down_(new TstSpeedButton(this)) {

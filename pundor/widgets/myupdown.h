@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/guarded.h"
 #include "widgets/tagged.h"
 
 class TmyFrequencyEdit;
@@ -17,7 +18,7 @@ class TmyIntEdit;
 class TstSpeedButton;
 class QMouseEvent;
 
-class TmyUpDown : public QWidget, public TTagged {
+class TmyUpDown : public platform::Guarded<QWidget>, public TTagged {
  public:
   explicit TmyUpDown(QWidget* parent = nullptr);
   ~TmyUpDown() override;

@@ -22,7 +22,7 @@ QChar TypedChar(const QKeyEvent* event) {
 
 }  // namespace
 
-TstAlignEdit::TstAlignEdit(QWidget* parent) : QLineEdit(parent) {
+TstAlignEdit::TstAlignEdit(QWidget* parent) : Guarded(parent) {
   setFrame(false);
   ApplyColors();
 }

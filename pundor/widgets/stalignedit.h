@@ -9,9 +9,10 @@
 #include <QLineEdit>
 #include <functional>
 
+#include "platform/guarded.h"
 #include "widgets/tagged.h"
 
-class TstAlignEdit : public QLineEdit, public TTagged {
+class TstAlignEdit : public platform::Guarded<QLineEdit>, public TTagged {
  public:
   explicit TstAlignEdit(QWidget* parent = nullptr);
 

@@ -26,6 +26,7 @@
 #include "graph/U_graphform.h"
 #include "platform/error.h"
 #include "platform/scripted_operator.h"
+#include "tests/test_scope.h"
 
 // Creates the windows in the program's order, once for the test program
 // (a window another test removed is made again). The simulated receivers
@@ -69,10 +70,11 @@ inline void DestroyWindows() {
 }
 
 // Runs `action` once `form` is shown modally (from the nested event loop).
+// The wait ends with the test (or the form), shown or not.
 inline void WhenShown(platform::Form* form, std::function<void()> action) {
-  auto* poll = new QTimer;
+  auto* poll = new QTimer(TestScope());
   poll->setInterval(2);
-  QObject::connect(poll, &QTimer::timeout, [poll, form, action] {
+  QObject::connect(poll, &QTimer::timeout, form, [poll, form, action] {
     if (!form->ShownModally() || !form->isVisible()) return;
     poll->stop();
     poll->deleteLater();

@@ -10,6 +10,7 @@
 
 #include "forms/U_reconnectform.h"
 #include "forms/calibration_library.h"
+#include "tests/test_scope.h"
 #include "widgets/stringgrid.h"
 
 namespace {
@@ -152,7 +153,7 @@ bool MainWindowTest::WaitUntil(const std::function<bool()>& done, int timeoutMs)
 }
 
 void MainWindowTest::WhenReconnectShown(std::function<void(TReconnectForm*)> action) {
-  auto* poll = new QTimer;
+  auto* poll = new QTimer(TestScope());
   poll->setInterval(5);
   QObject::connect(poll, &QTimer::timeout, poll, [poll, action] {
     for (platform::Form* shown : platform::Form::ModalForms()) {

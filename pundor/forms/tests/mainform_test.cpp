@@ -1,6 +1,9 @@
 // The main window end to end: real drivers over the simulated receivers, the
 // real calibration library, and the scripted operator answering every box.
 #include <gmock/gmock.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -377,6 +380,46 @@ TEST_F(MainWindowTest, AFailedSaveKeepsTheTableModified) {
   EXPECT_EQ(form->LCaption->Caption(), "Orvanta [Halv-A1; New.cal]");
 }
 
+TEST_F(MainWindowTest, SavingPastTheFileSizeLimitReportsTheWriteErrorAndKeepsTheOldFile) {
+  CreateWindow();
+  OpenReceiver(kClassicA1Row);
+  std::filesystem::create_directories(Path("saved").toStdString());
+  const QString path = WriteTable("saved/limited.cal", 0, {7'100'000, 7'200'000, 7'300'000});
+  OpenTable(path);
+  const auto contents = [&] {
+    std::ifstream file(path.toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+  };
+  const std::string before = contents();
+  ASSERT_GT(before.size(), 1024u);
+  form->TableModified = true;
+  // The save runs in a child with a file-size limit below the table's size,
+  // so that a SIGXFSZ ends only the child.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 1024;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    op.ChooseFile(path);
+    op.Answer(ModalResult::Ok);
+    form->BSaveClick();
+    const bool reported =
+        op.Boxes().size() == 1 && op.Boxes()[0].text() == "Error during writing calibration table to file.";
+    ::_exit(reported && form->TableModified ? 0 : 1);
+  }
+  ASSERT_GT(child, 0);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the save ended the program with signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "no write error shown, or the table no longer counts as modified";
+  EXPECT_EQ(contents(), before);
+  std::vector<std::string> beside;
+  for (const auto& entry : std::filesystem::directory_iterator(Path("saved").toStdString()))
+    beside.push_back(entry.path().filename().string());
+  EXPECT_THAT(beside, ElementsAre("limited.cal"));
+}
+
 TEST_F(MainWindowTest, ALongPathLosesItsStartInTheCaption) {
   CreateWindow();
   OpenReceiver(kClassicA1Row);
@@ -398,6 +441,8 @@ struct UnsavedQuestion {
   ModalResult defaultButton;
   std::function<void(TMainForm&)> command;
 };
+
+void PrintTo(const UnsavedQuestion& question, std::ostream* out) { *out << question.name; }
 
 class UnsavedTableTest : public MainWindowTest, public ::testing::WithParamInterface<UnsavedQuestion> {};
 

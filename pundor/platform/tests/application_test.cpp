@@ -18,8 +18,10 @@ Application& App() {
   return *app;
 }
 
-// A widget whose click handler fails, as an entry check of a dialog does.
-class FailingWidget : public QWidget {
+// A widget of the program whose click handler fails, as an entry check of a
+// dialog does. (Built whole under the sanitizers, this also shows that
+// nothing of the event leaks.)
+class FailingWidget : public Guarded<QWidget> {
  protected:
   void mousePressEvent(QMouseEvent*) override { throw Error("Invalid frequency"); }
 };

@@ -6,6 +6,7 @@
 
 #include "platform/application.h"
 #include "tests/test_operator.h"
+#include "tests/test_scope.h"
 
 namespace platform {
 namespace {
@@ -70,7 +71,7 @@ TEST(FileDialogs, CanBeCancelledFromATimerWhileShown) {
   TestOperator op;
   op.KeepDialogOpen();
   FileDialog dialog(FileDialogKind::Open);
-  QTimer::singleShot(10, [&] { dialog.PostCancel(); });
+  QTimer::singleShot(10, TestScope(), [&] { dialog.PostCancel(); });
   EXPECT_FALSE(dialog.Execute());
   ASSERT_EQ(op.Dialogs().size(), 1u);
   EXPECT_TRUE(op.Dialogs()[0].cancelledFromOutside);
