@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
 packages=(build-essential cmake ninja-build clang libclang-rt-14-dev libgtest-dev libgmock-dev
-          libbenchmark-dev qt6-base-dev fonts-liberation2 fp-utils xchm)
+          libbenchmark-dev qt6-base-dev fonts-liberation2 fp-utils xchm
+          liblxi-dev libtirpc-dev)
 # The Python package's tests (Debian's, since pip cannot download here).
 packages+=(python3-pytest python3-venv python3-setuptools python3-wheel)
 missing=()

@@ -175,7 +175,7 @@ SIM_EXPORT int32_t SetRFAmp(int32_t handle, int32_t on) {
 
 SIM_EXPORT int32_t SimSetGenerator(double levelDbm, int64_t hz) {
   return sim::UpdateState(sim::StatePath(), [&](sim::SharedState& state) {
-    state.levelDbm = levelDbm;
+    state.ChangeSignal(levelDbm, true, sim::SteadyNowNs());
     state.generatorHz = hz;
   });
 }

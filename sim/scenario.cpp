@@ -167,6 +167,30 @@ class LineParser {
 
 std::string ClassicId(int32_t deviceNumber) { return "classic:" + std::to_string(deviceNumber); }
 
+int32_t ModeOfEntry(uint32_t entry) {
+  constexpr uint32_t kFmnCode = 2;
+  constexpr uint32_t kSixKHzSubCode = 3;
+  constexpr int32_t kFm6Mode = 7;
+  const uint32_t code = entry & 0xFF;
+  return code == kFmnCode && ((entry >> 8) & 0xFF) == kSixKHzSubCode ? kFm6Mode : static_cast<int32_t>(code);
+}
+
+bool IsFmModel(const ReceiverSpec& receiver) {
+  return receiver.family == Family::kNewer &&
+         (receiver.model == "C2" || receiver.model == "C4" || receiver.model == "C5");
+}
+
+std::vector<int32_t> ModesOf(const ReceiverSpec& receiver) {
+  constexpr int32_t kDefaultMode = -1;
+  constexpr int32_t kFmWideMode = 3;
+  if (receiver.family == Family::kNewer)
+    return IsFmModel(receiver) ? std::vector<int32_t>{kDefaultMode, kFmWideMode}
+                               : std::vector<int32_t>{kDefaultMode};
+  std::vector<int32_t> modes;
+  for (const uint32_t entry : receiver.modeEntries) modes.push_back(ModeOfEntry(entry));
+  return modes;
+}
+
 bool ParseNumber(std::string_view text, double& value) {
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);

@@ -42,6 +42,14 @@ inline constexpr std::size_t kTextWidth = 8;  // serial number and bus text
 
 std::string ClassicId(int32_t deviceNumber);
 
+// The program's mode code for a classic mode-list entry (FMN with sub-code 3
+// is FM6).
+int32_t ModeOfEntry(uint32_t entry);
+// The mode codes a receiver can be set to, as its driver lists them.
+std::vector<int32_t> ModesOf(const ReceiverSpec& receiver);
+// The newer models with FM wide and an RF amplifier.
+bool IsFmModel(const ReceiverSpec& receiver);
+
 // A frequency with an optional k, M or G suffix ("145.5M"); false when it is
 // not one or is negative.
 bool ParseFrequency(std::string_view text, int64_t& hz);

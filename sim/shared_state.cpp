@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -34,6 +36,11 @@ std::vector<std::string_view> Words(std::string_view line) {
   return words;
 }
 
+bool ParseInteger(std::string_view text, int64_t& value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
 void ParseLine(const std::vector<std::string_view>& words, SharedState& state) {
   if (words.size() == 2 && words[0] == "level") {
     ParseNumber(words[1], state.levelDbm);
@@ -42,6 +49,18 @@ void ParseLine(const std::vector<std::string_view>& words, SharedState& state) {
       state.generatorHz = kTrackingGenerator;
     else
       ParseFrequency(words[1], state.generatorHz);
+  } else if (words.size() == 2 && words[0] == "output") {
+    state.outputOn = words[1] != "off";
+  } else if (words.size() == 2 && words[0] == "previous") {
+    if (words[1] == "off")
+      state.previousDbm = kNoSignal;
+    else
+      ParseNumber(words[1], state.previousDbm);
+  } else if (words.size() == 2 && words[0] == "changed-at") {
+    ParseInteger(words[1], state.changedAtNs);
+  } else if (words.size() == 2 && words[0] == "settle-ms") {
+    int64_t ms = 0;
+    if (ParseInteger(words[1], ms) && ms >= 0 && ms <= INT32_MAX) state.settleMs = static_cast<int32_t>(ms);
   } else if (words.size() == 2 && words[0] == "unplugged") {
     state.unplugged.emplace(words[1]);
   } else if (words.size() == 2 && words[0] == "busy") {
@@ -62,8 +81,34 @@ void SharedState::SetPlugged(const std::string& id, bool plugged) {
   }
 }
 
+void SharedState::ChangeSignal(double dbm, bool on, int64_t nowNs) {
+  previousDbm = SignalDbm(nowNs);
+  changedAtNs = nowNs;
+  levelDbm = dbm;
+  outputOn = on;
+}
+
+double SharedState::SignalDbm(int64_t nowNs) const {
+  // A change stamped in the future came from before a restart of the clock.
+  const int64_t since = nowNs - changedAtNs;
+  const bool settling = since >= 0 && since < int64_t{settleMs} * 1'000'000;
+  if (settling) return previousDbm;
+  return outputOn ? levelDbm : kNoSignal;
+}
+
+int64_t SteadyNowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 std::string FormatState(const SharedState& state) {
   std::string text = "level " + FormatNumber(state.levelDbm) + "\n";
+  text += std::string("output ") + (state.outputOn ? "on" : "off") + "\n";
+  text += "previous " +
+          (std::isinf(state.previousDbm) ? std::string("off") : FormatNumber(state.previousDbm)) + "\n";
+  text += "changed-at " + std::to_string(state.changedAtNs) + "\n";
+  text += "settle-ms " + std::to_string(state.settleMs) + "\n";
   text += "frequency " +
           (state.generatorHz == kTrackingGenerator ? std::string("tracking")
                                                    : std::to_string(state.generatorHz)) +

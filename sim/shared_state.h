@@ -21,6 +21,13 @@ namespace sim {
 struct SharedState {
   double levelDbm = -60.0;
   int64_t generatorHz = kTrackingGenerator;
+  bool outputOn = true;
+  // A generator takes a while to settle after a change: until `settleMs` after
+  // `changedAtNs` (steady clock, the same for every process) the receivers
+  // still see the previous signal.
+  double previousDbm = -60.0;  // kNoSignal when the output was off
+  int64_t changedAtNs = 0;
+  int32_t settleMs = 0;
   std::set<std::string> unplugged;  // receiver ids
   std::set<std::string> busy;       // receiver ids held by another program
   // How often each receiver has been unplugged: a device opened before an
@@ -28,8 +35,16 @@ struct SharedState {
   std::map<std::string, int> unplugCounts;
 
   void SetPlugged(const std::string& id, bool plugged);
+  // A new level or output state, at `nowNs`; what the receivers saw until now
+  // becomes the previous signal.
+  void ChangeSignal(double dbm, bool on, int64_t nowNs);
+  // The generator level the receivers see at `nowNs`, kNoSignal for none.
+  double SignalDbm(int64_t nowNs) const;
   bool operator==(const SharedState&) const = default;
 };
+
+// The steady clock in nanoseconds, comparable between processes.
+int64_t SteadyNowNs();
 
 std::string FormatState(const SharedState& state);
 // Unknown or malformed lines are skipped.

@@ -12,20 +12,11 @@ namespace {
 
 constexpr uint32_t kTenHzFlag = 0x80000000u;
 constexpr int32_t kFirstHandle = 101;
-constexpr uint32_t kFmnCode = 2;
-constexpr uint32_t kSixKHzSubCode = 3;
-constexpr int32_t kFm6Mode = 7;
 constexpr unsigned kNoiseSeed = 20241;
 constexpr std::size_t kLogLimit = 1 << 20;
 
 int64_t DecodeWord(uint32_t word) {
   return (word & kTenHzFlag) ? static_cast<int64_t>(word & ~kTenHzFlag) * 10 : word;
-}
-
-// The mode code a classic mode-list entry stands for in the program.
-int32_t ModeOfEntry(uint32_t entry) {
-  const uint32_t code = entry & 0xFF;
-  return code == kFmnCode && ((entry >> 8) & 0xFF) == kSixKHzSubCode ? kFm6Mode : static_cast<int32_t>(code);
 }
 
 void CopyFixedText(char* target, const std::string& text) {
@@ -59,6 +50,7 @@ void Simulator::Reload(Scenario scenario) {
     if (!IsMine(setup)) continue;
     Receiver receiver;
     receiver.setup = &setup;
+    receiver.curve = CurveOf(setup);
     receiver.frequencyWord = static_cast<uint32_t>(setup.minHz);
     if (!setup.modeEntries.empty()) receiver.mode = ModeOfEntry(setup.modeEntries.front());
     receivers_.push_back(receiver);
@@ -256,10 +248,11 @@ int32_t Simulator::GetRawSignalStrength(int32_t handle) {
   if (!receiver || !receiver->powered) return 0;
   const Tuning tuning{DecodeWord(receiver->frequencyWord), CurrentMode(*receiver), receiver->attenuator,
                       receiver->rfAmplifier};
-  double level = DetectorLevelDbm(*receiver->setup, tuning, state_.levelDbm, state_.generatorHz);
-  if (scenario_.noiseDb > 0)
-    level += std::uniform_real_distribution<double>(-1, 1)(noise_) * scenario_.noiseDb;
-  return RawFromDetectorLevel(level);
+  const double level =
+      DetectorLevelDbm(*receiver->setup, tuning, state_.SignalDbm(SteadyNowNs()), state_.generatorHz);
+  const double jitter =
+      scenario_.noiseDb > 0 ? std::uniform_real_distribution<double>(-1, 1)(noise_) * scenario_.noiseDb : 0;
+  return RawReading(receiver->curve, tuning.mode, level, jitter);
 }
 
 int32_t Simulator::SetAttenuator(int32_t handle, bool on) { return Store(handle, &Receiver::attenuator, on); }

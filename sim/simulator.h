@@ -15,6 +15,7 @@
 
 #include "sim/scenario.h"
 #include "sim/shared_state.h"
+#include "sim/smeter.h"
 
 namespace sim {
 
@@ -101,6 +102,7 @@ class Simulator {
  private:
   struct Receiver {
     const ReceiverSpec* setup = nullptr;
+    SMeterCurve curve;
     bool powered = false;
     uint32_t frequencyWord = 0;
     int32_t mode = -1;

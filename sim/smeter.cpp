@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
+#include <string_view>
 
 namespace sim {
 namespace {
 
-constexpr double kFloorDbm = -120.0;
-constexpr double kStepsPerDb = 2.0;
-constexpr double kLinearTop = 200.0;  // raw value where compression starts
-constexpr double kHeadroom = 255 - kLinearTop;
 constexpr double kStopbandDb = 100.0;
 
 double BandwidthHz(int32_t mode) {
@@ -77,13 +75,72 @@ double DetectorLevelDbm(const ReceiverSpec& receiver, const Tuning& tuning, doub
          SelectivityDb(offset, tuning.mode);
 }
 
-int32_t RawFromDetectorLevel(double dbm) {
-  const double linear = kStepsPerDb * (dbm - kFloorDbm);
-  if (!(linear > 0)) return 0;
-  // Above the linear range the slope falls off evenly to 0 at 255.
-  const double over = std::min(std::max(linear - kLinearTop, 0.0), 2 * kHeadroom);
-  const double raw = std::min(linear, kLinearTop) + over - over * over / (4 * kHeadroom);
+namespace {
+
+constexpr double kAmBandwidthHz = 6000;
+constexpr double kTopAsymptote = 262;  // reached only far beyond +13 dBm; 255 a little before
+
+uint64_t Fnv1a(std::string_view text) {
+  uint64_t hash = 14695981039346656037ull;
+  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  return hash;
+}
+
+// Numbers 0..1 drawn from a receiver's identity, the same on every machine.
+class IdentityDraws {
+ public:
+  explicit IdentityDraws(std::string_view identity) : state_(Fnv1a(identity)) {}
+  double Next() {
+    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return static_cast<double>((z ^ (z >> 31)) >> 11) / 9007199254740992.0;
+  }
+
+ private:
+  uint64_t state_;
+};
+
+}  // namespace
+
+SMeterCurve CurveOf(const ReceiverSpec& receiver) {
+  IdentityDraws draw(receiver.id);
+  SMeterCurve curve;
+  curve.noiseFloorDbm = -123 + 4 * draw.Next();
+  curve.rawAtFloor = 2 + 6 * draw.Next();
+  curve.stepsPerDb = 1.9 + 0.5 * draw.Next();
+  curve.slopeRipple = 0.2 + 0.25 * draw.Next();
+  curve.ripplePeriodDb = 24 + 20 * draw.Next();
+  curve.ripplePhase = 2 * std::numbers::pi * draw.Next();
+  curve.knee = 185 + 25 * draw.Next();
+  return curve;
+}
+
+int32_t RawReading(const SMeterCurve& curve, int32_t mode, double detectorDbm, double jitterDb) {
+  // The detector hears the signal and the receiver's own noise together.
+  const double floorDbm = curve.noiseFloorDbm + 10 * std::log10(BandwidthHz(mode) / kAmBandwidthHz);
+  const double heard =
+      10 * std::log10(std::pow(10.0, detectorDbm / 10) + std::pow(10.0, floorDbm / 10)) + jitterDb;
+  // The slope s(1 + r sin(k x + p)), integrated from the floor; r < 1 keeps it
+  // rising.
+  const double x = heard - floorDbm;
+  const double k = 2 * std::numbers::pi / curve.ripplePeriodDb;
+  const double wander =
+      curve.slopeRipple / k * (std::cos(curve.ripplePhase) - std::cos(k * x + curve.ripplePhase));
+  const double linear = curve.rawAtFloor + curve.stepsPerDb * (x + wander);
+  // Above the knee the reading bends smoothly (same slope at the knee) towards
+  // the asymptote.
+  const double headroom = kTopAsymptote - curve.knee;
+  const double raw = linear <= curve.knee
+                         ? linear
+                         : curve.knee + headroom * (1 - std::exp(-(linear - curve.knee) / headroom));
   return std::clamp(static_cast<int32_t>(std::lround(raw)), 0, 255);
+}
+
+int32_t ModelReading(const ReceiverSpec& receiver, int64_t hz, int32_t mode, double generatorDbm) {
+  const Tuning tuning{hz, mode, false, IsFmModel(receiver)};
+  return RawReading(CurveOf(receiver), mode,
+                    DetectorLevelDbm(receiver, tuning, generatorDbm, kTrackingGenerator));
 }
 
 }  // namespace sim

@@ -2,6 +2,7 @@
 // The simulated S-meter: what raw reading 0..255 a receiver shows for the
 // generator's signal.
 #include <cstdint>
+#include <limits>
 
 #include "sim/scenario.h"
 
@@ -17,6 +18,8 @@ struct Tuning {
 // A generator frequency of 0 follows whatever frequency the receiver is tuned
 // to, so that every receiver sees the signal.
 inline constexpr int64_t kTrackingGenerator = 0;
+// The level of a generator whose output is off.
+inline constexpr double kNoSignal = -std::numeric_limits<double>::infinity();
 
 inline constexpr double kAttenuatorDb = 20.0;
 inline constexpr double kRfAmplifierDb = 10.0;
@@ -32,9 +35,29 @@ double SelectivityDb(int64_t offsetHz, int32_t mode);
 double DetectorLevelDbm(const ReceiverSpec& receiver, const Tuning& tuning, double generatorDbm,
                         int64_t generatorHz);
 
-// 2 raw steps per dB over the 100 dB from -120 dBm to -20 dBm, then
-// compressing into 255 at +35 dBm; 0 at and below -120 dBm. Never decreases
-// with level.
-int32_t RawFromDetectorLevel(double dbm);
+// How one receiver's meter follows the level at its detector. Real meters are
+// no straight lines: the slope wanders along the range, the receiver's own
+// noise holds the reading up at the bottom, and the top compresses. Every
+// receiver has its own curve, derived from its identity, as two units of one
+// model differ.
+struct SMeterCurve {
+  double noiseFloorDbm = -121;  // in AM's bandwidth; wider modes hear more noise
+  double rawAtFloor = 4;        // the reading with no signal
+  double stepsPerDb = 2.1;      // mean slope above the floor
+  double slopeRipple = 0.3;     // share by which the slope varies, below 1
+  double ripplePeriodDb = 30;
+  double ripplePhase = 0;  // radians
+  double knee = 200;       // raw value where compression sets in
+};
+SMeterCurve CurveOf(const ReceiverSpec& receiver);
+
+// The reading for a signal at the detector (kNoSignal for none), `jitterDb`
+// added to what the detector hears. Never decreases with level.
+int32_t RawReading(const SMeterCurve& curve, int32_t mode, double detectorDbm, double jitterDb = 0);
+
+// What the receiver reads when fed `generatorDbm` on its tuned frequency,
+// without noise, as the drivers leave it (attenuator off; the FM-capable newer
+// models with their RF amplifier on).
+int32_t ModelReading(const ReceiverSpec& receiver, int64_t hz, int32_t mode, double generatorDbm);
 
 }  // namespace sim

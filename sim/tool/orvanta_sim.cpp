@@ -1,26 +1,44 @@
 // orvanta-sim: looks at and changes the simulated receivers from outside a
-// running calibrator. The libraries pick the change up on their next call.
+// running calibrator (the libraries pick the change up on their next call),
+// serves the simulated signal generator, and tells what a receiver reads at a
+// level.
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "sim/generator_server.h"
 #include "sim/scenario.h"
 #include "sim/shared_state.h"
+#include "sim/smeter.h"
 
 namespace {
 
 constexpr const char* kUsage = R"(usage: orvanta-sim <command>
   show                          the scenario's receivers and the shared state
   generator <dBm> [<frequency>] set the signal generator (frequency e.g. 145.5M)
-  level <dBm>                   set the generator level
+                                and switch its output on
+  level <dBm>                   set the generator level, output on
+  output on|off                 switch the generator output
   frequency <frequency>         set the generator frequency; "tracking" follows
                                 every receiver's tuned frequency
   unplug <receiver>             pull a receiver's cable; plug <receiver> again
   busy <receiver>               let another program hold a receiver; free <receiver>
-  reset                         generator back to -60 dBm tracking, all plugged and free
-Receivers are named by serial number, classic ones as classic:<device number>.
+  reset                         generator back to -60 dBm tracking, output on,
+                                all plugged and free
+  generator-server [--port N] [--settle MS]
+                                serve the generator over SCPI on 127.0.0.1
+                                (port 5025; 0 takes a free one) until stopped
+  model <receiver> <mode> <frequency> <level>...
+                                the noise-free raw reading at each level (dBm at
+                                the receiver input, or FROM:TO:STEP), one line each
+Receivers are named by serial number, classic ones as classic:<device number>
+(or, for model, the device number alone). Modes by code or name (AM, FMW, ...).
 The scenario file is named by ORVANTA_SIM_SCENARIO (built-in default otherwise),
 the state file by ORVANTA_SIM_STATE.
 )";
@@ -44,7 +62,7 @@ int Show() {
   const char* scenarioPath = std::getenv(sim::kScenarioVariable);
   std::cout << "scenario: " << (scenarioPath ? scenarioPath : "(built-in default)") << "\n"
             << "state:    " << path.string() << "\n"
-            << "generator: " << state.levelDbm << " dBm, "
+            << "generator: " << state.levelDbm << " dBm, output " << (state.outputOn ? "on, " : "off, ")
             << (state.generatorHz == sim::kTrackingGenerator ? std::string("tracking")
                                                              : std::to_string(state.generatorHz) + " Hz")
             << "\n";
@@ -81,7 +99,7 @@ int SetGenerator(const std::vector<std::string>& args) {
   if (withFrequency && args[1] != "tracking" && !sim::ParseFrequency(args[1], hz))
     return Fail("bad frequency " + args[1]);
   return Update([&](sim::SharedState& state) {
-    state.levelDbm = level;
+    state.ChangeSignal(level, true, sim::SteadyNowNs());
     if (withFrequency) state.generatorHz = hz;
   });
 }
@@ -104,6 +122,111 @@ int ChangeReceiver(const std::string& command, const std::string& id) {
   });
 }
 
+int SetOutput(const std::string& text) {
+  if (text != "on" && text != "off") return Fail("output on|off");
+  return Update(
+      [&](sim::SharedState& state) { state.ChangeSignal(state.levelDbm, text == "on", sim::SteadyNowNs()); });
+}
+
+// generator-server [--port N] [--settle MS]
+int ServeGenerator(const std::vector<std::string>& args) {
+  double port = sim::kScpiPort;
+  double settle = 0;
+  for (std::size_t i = 0; i < args.size(); i += 2) {
+    const bool known = (args[i] == "--port" || args[i] == "--settle") && i + 1 < args.size();
+    double value = 0;
+    if (!known || !sim::ParseNumber(args[i + 1], value) || value < 0 || value != std::floor(value))
+      return Fail("generator-server [--port N] [--settle MS]");
+    (args[i] == "--port" ? port : settle) = value;
+  }
+  if (port > 65535 || settle > 3'600'000) return Fail("port up to 65535, settling up to an hour");
+  return sim::ServeGenerator(static_cast<uint16_t>(port), static_cast<int32_t>(settle), sim::StatePath(),
+                             std::cout, std::cerr);
+}
+
+// A receiver of the scenario by serial number, classic:<number> or the
+// classic device number.
+const sim::ReceiverSpec* FindReceiver(const sim::Scenario& scenario, const std::string& name) {
+  for (const auto& receiver : scenario.receivers)
+    if (receiver.id == name || (receiver.family == sim::Family::kClassic &&
+                                sim::ClassicId(receiver.deviceNumber) == "classic:" + name))
+      return &receiver;
+  return nullptr;
+}
+
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+  return text;
+}
+
+std::optional<int32_t> ParseMode(const std::string& text) {
+  static const char* const kNames[] = {"CW", "AM", "FMN", "FMW", "LSB", "USB", "FMM", "FM6"};
+  const std::string upper = Upper(text);
+  if (upper == "DEFAULT") return -1;
+  for (int32_t code = 0; code < 8; ++code)
+    if (upper == kNames[code]) return code;
+  double code = 0;
+  if (sim::ParseNumber(text, code) && code >= -1 && code <= 7 && code == std::floor(code))
+    return static_cast<int32_t>(code);
+  return std::nullopt;
+}
+
+// 145.5M, 145.5MHz, 7100 kHz, 7100000.
+bool ParseFrequencyWithUnit(std::string text, int64_t& hz) {
+  text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+  const std::string upper = Upper(text);
+  if (upper.size() > 2 && upper.ends_with("HZ")) text.resize(text.size() - 2);
+  if (!text.empty() && (text.back() == 'm' || text.back() == 'g'))
+    text.back() = static_cast<char>(std::toupper(text.back()));
+  return sim::ParseFrequency(text, hz);
+}
+
+// One level, or FROM:TO:STEP with both ends included.
+bool ExpandLevels(const std::string& text, std::vector<double>& levels) {
+  constexpr std::size_t kMostLevels = 100'000;
+  const auto first = text.find(':');
+  double from = 0;
+  if (first == std::string::npos) {
+    if (!sim::ParseNumber(text, from) || !std::isfinite(from)) return false;
+    levels.push_back(from);
+    return true;
+  }
+  const auto second = text.find(':', first + 1);
+  double to = 0, step = 0;
+  if (second == std::string::npos || !sim::ParseNumber(text.substr(0, first), from) ||
+      !sim::ParseNumber(text.substr(first + 1, second - first - 1), to) ||
+      !sim::ParseNumber(text.substr(second + 1), step) || !std::isfinite(from) || !std::isfinite(to) ||
+      !(step > 0) || std::abs(to - from) / step >= kMostLevels)
+    return false;
+  const double direction = to >= from ? 1 : -1;
+  const auto count = static_cast<std::size_t>(std::floor(std::abs(to - from) / step + 1e-9));
+  for (std::size_t i = 0; i <= count; ++i)
+    levels.push_back(std::round((from + direction * step * static_cast<double>(i)) * 1e6) / 1e6);
+  return true;
+}
+
+// model <receiver> <mode> <frequency> <level>...
+int Model(const std::vector<std::string>& args) {
+  if (args.size() < 4) return Fail("model <receiver> <mode> <frequency> <level or FROM:TO:STEP>...");
+  const sim::Scenario scenario = CurrentScenario();
+  const sim::ReceiverSpec* receiver = FindReceiver(scenario, args[0]);
+  if (!receiver) return Fail("no receiver " + args[0] + " in the scenario");
+  const auto mode = ParseMode(args[1]);
+  const auto modes = sim::ModesOf(*receiver);
+  if (!mode || std::find(modes.begin(), modes.end(), *mode) == modes.end())
+    return Fail(receiver->id + " has no mode " + args[1]);
+  int64_t hz = 0;
+  if (!ParseFrequencyWithUnit(args[2], hz)) return Fail("bad frequency " + args[2]);
+  if (hz < receiver->minHz || hz > receiver->maxHz)
+    return Fail(args[2] + " is outside " + receiver->id + "'s range");
+  std::vector<double> levels;
+  for (std::size_t i = 3; i < args.size(); ++i)
+    if (!ExpandLevels(args[i], levels)) return Fail("bad level " + args[i]);
+  for (const double level : levels)
+    std::cout << level << " " << sim::ModelReading(*receiver, hz, *mode, level) << "\n";
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -115,6 +238,9 @@ int main(int argc, char** argv) {
   if (command == "generator") return SetGenerator(args);
   if (command == "level" && args.size() == 1) return SetGenerator(args);
   if (command == "frequency" && args.size() == 1) return SetFrequency(args[0]);
+  if (command == "output" && args.size() == 1) return SetOutput(args[0]);
+  if (command == "generator-server") return ServeGenerator(args);
+  if (command == "model") return Model(args);
   if ((command == "unplug" || command == "plug" || command == "busy" || command == "free") &&
       args.size() == 1)
     return ChangeReceiver(command, args[0]);

@@ -1,0 +1,310 @@
+// The generator client against the simulated generator, end to end: over a
+// raw socket to `orvanta-sim generator-server`, and over a terminal standing
+// in for a USBTMC device file. What the client sets is read back as a
+// simulated receiver's raw reading, through the simulators' shared state.
+#include "instruments/signal_generator.h"
+
+#include <arpa/inet.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "sim/generator.h"
+#include "sim/scenario.h"
+#include "sim/shared_state.h"
+#include "sim/smeter.h"
+
+extern char** environ;
+
+namespace instruments {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int64_t kTunedHz = 7'100'000;
+constexpr auto kTimeout = 3000ms;
+
+std::filesystem::path Binaries() { return std::filesystem::read_symlink("/proc/self/exe").parent_path(); }
+
+// The Halv-C1 of the default scenario, opened through its simulated library.
+class SimulatedReceiver {
+ public:
+  SimulatedReceiver() : library_(dlopen((Binaries() / "libvxaapi.so").c_str(), RTLD_NOW | RTLD_LOCAL)) {
+    EXPECT_NE(library_, nullptr);
+    handle_ = Call<int32_t (*)(const char*)>("VxOpen")("C1004711");
+    Call<int32_t (*)(int32_t, int32_t)>("SetPower")(handle_, 1);
+    Call<int32_t (*)(int32_t, uint32_t)>("SetFrequency")(handle_, kTunedHz);
+  }
+  ~SimulatedReceiver() { dlclose(library_); }
+  int32_t Read() { return Call<int32_t (*)(int32_t)>("GetRawSignalStrength")(handle_); }
+  // What it reads at a generator level, from the model.
+  static int32_t At(double dbm) {
+    const auto scenario = sim::ParseScenario(sim::DefaultScenarioText());
+    for (const auto& receiver : scenario.receivers)
+      if (receiver.id == "C1004711") return sim::ModelReading(receiver, kTunedHz, -1, dbm);
+    return -1;
+  }
+  static int32_t Silent() { return At(sim::kNoSignal); }
+
+ private:
+  template <typename Function>
+  Function Call(const char* name) {
+    return reinterpret_cast<Function>(dlsym(library_, name));
+  }
+  void* library_;
+  int32_t handle_ = 0;
+};
+
+// Every test has a shared state of its own, and may start the simulated
+// generator server.
+class GeneratorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "orvanta-generator-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+    setenv(sim::kStateVariable, (folder_ / "state").c_str(), 1);
+    unsetenv(sim::kScenarioVariable);
+  }
+  void TearDown() override {
+    if (server_ > 0) {
+      kill(server_, SIGTERM);
+      waitpid(server_, nullptr, 0);
+    }
+    unsetenv(sim::kStateVariable);
+    std::filesystem::remove_all(folder_);
+  }
+
+  // Starts `orvanta-sim generator-server` on a free port; its address.
+  std::string StartServer(int settleMs = 0) {
+    int out[2];
+    EXPECT_EQ(pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    const std::string tool = (Binaries() / "orvanta-sim").string();
+    const std::string settle = std::to_string(settleMs);
+    const char* argv[] = {tool.c_str(), "generator-server", "--port", "0",
+                          "--settle",   settle.c_str(),     nullptr};
+    EXPECT_EQ(posix_spawn(&server_, tool.c_str(), &actions, nullptr, const_cast<char**>(argv), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    std::string line;
+    char c;
+    while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
+    close(out[0]);
+    const auto colon = line.rfind(':');
+    EXPECT_NE(colon, std::string::npos) << line;
+    return "tcp://127.0.0.1:" + line.substr(colon + 1);
+  }
+
+  std::filesystem::path folder_;
+  pid_t server_ = 0;
+};
+
+// A socket of the test's own, to send the simulator's fault commands.
+void SendRaw(const std::string& address, const std::string& text) {
+  const int port = std::stoi(address.substr(address.rfind(':') + 1));
+  const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in peer{};
+  peer.sin_family = AF_INET;
+  peer.sin_port = htons(static_cast<uint16_t>(port));
+  peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(connect(socket, reinterpret_cast<sockaddr*>(&peer), sizeof peer), 0);
+  ASSERT_EQ(write(socket, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  char answer;
+  recv(socket, &answer, 1, 0);  // returns once the server has closed it
+  close(socket);
+}
+
+// A loopback port that nobody listens on, or one whose listener never answers.
+int LoopbackListener(bool listening, uint16_t& port) {
+  const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t size = sizeof address;
+  getsockname(socket, reinterpret_cast<sockaddr*>(&address), &size);
+  port = ntohs(address.sin_port);
+  if (listening) return listen(socket, 4), socket;
+  close(socket);
+  return -1;
+}
+
+std::string MessageOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const GeneratorError& error) {
+    return error.what();
+  }
+  return "(no GeneratorError)";
+}
+
+TEST_F(GeneratorTest, DrivesTheSimulatedReceiversOverARawSocket) {
+  const std::string address = StartServer();
+  SimulatedReceiver receiver;
+  auto generator = ConnectGenerator(address, kTimeout);
+  EXPECT_EQ(generator->Address(), address);
+  EXPECT_EQ(generator->Identify(), sim::kGeneratorIdentity);
+  EXPECT_EQ(receiver.Read(), SimulatedReceiver::Silent()) << "a generator starts with its output off";
+
+  generator->SetFrequency(kTunedHz);
+  generator->SetLevel(-60);
+  {
+    OutputOffGuard guard(*generator);
+    generator->SetOutput(true);
+    generator->WaitComplete();
+    EXPECT_EQ(receiver.Read(), SimulatedReceiver::At(-60));
+    generator->SetLevel(-97.5);
+    EXPECT_EQ(receiver.Read(), SimulatedReceiver::At(-97.5));
+
+    // Refused: the message names the generator, its identity and the command.
+    const std::string message = MessageOf([&] { generator->SetLevel(20); });
+    EXPECT_NE(message.find(address + " (" + sim::kGeneratorIdentity + ")"), std::string::npos) << message;
+    EXPECT_NE(message.find("\":SOUR:POW 20\""), std::string::npos) << message;
+    EXPECT_NE(message.find("-222,\"Data out of range\""), std::string::npos) << message;
+    EXPECT_EQ(generator->ReadError(), "") << "the queue was emptied";
+    EXPECT_EQ(receiver.Read(), SimulatedReceiver::At(-97.5)) << "a refused level changes nothing";
+  }
+  EXPECT_EQ(receiver.Read(), SimulatedReceiver::Silent()) << "the guard switched the output off";
+
+  // The same through the other dialect.
+  ASSERT_EQ(FindDialect("unknown"), nullptr);
+  const Dialect* longForms = FindDialect("scpi-long");
+  ASSERT_NE(longForms, nullptr);
+  auto other = ConnectGenerator(address, kTimeout, *longForms);
+  other->SetLevel(-80);
+  other->SetOutput(true);
+  EXPECT_EQ(receiver.Read(), SimulatedReceiver::At(-80));
+  EXPECT_NE(MessageOf([&] { other->SetFrequency(7'000'000'000); }).find("Data out of range"),
+            std::string::npos);
+}
+
+TEST_F(GeneratorTest, FailuresNameTheGeneratorAndTheCommand) {
+  uint16_t port = 0;
+  LoopbackListener(false, port);
+  const std::string refused = "tcp://127.0.0.1:" + std::to_string(port);
+  std::string message = MessageOf([&] { ConnectGenerator(refused, kTimeout); });
+  EXPECT_NE(message.find("Signal generator " + refused + ": cannot connect"), std::string::npos) << message;
+
+  const int silent = LoopbackListener(true, port);  // connects, never answers
+  auto mute = ConnectGenerator("tcp://127.0.0.1:" + std::to_string(port), 300ms);
+  message = MessageOf([&] { mute->Identify(); });
+  EXPECT_NE(message.find("command \"*IDN?\": no answer within 300 ms"), std::string::npos) << message;
+  close(silent);
+
+  // The generator drops every connection mid-run; the guard's own attempt to
+  // switch the output off fails quietly.
+  const std::string address = StartServer();
+  auto generator = ConnectGenerator(address, kTimeout);
+  generator->SetOutput(true);
+  {
+    OutputOffGuard guard(*generator);
+    SendRaw(address, "SIM:DROP\n");
+    message = MessageOf([&] { generator->SetLevel(-50); });
+    EXPECT_NE(message.find(address + ", command \":SOUR:POW -50\""), std::string::npos) << message;
+  }
+  // No VXI-11 service here.
+  EXPECT_NE(MessageOf([&] { ConnectGenerator("vxi11://127.0.0.1", kTimeout); }).find("cannot connect"),
+            std::string::npos);
+  EXPECT_NE(MessageOf([&] { ConnectGenerator("gpib://7", kTimeout); }).find("unknown address"),
+            std::string::npos);
+  EXPECT_NE(MessageOf([&] { ConnectGenerator("tcp://host:99999", kTimeout); }).find("port"),
+            std::string::npos);
+  EXPECT_NE(MessageOf([&] { ConnectGenerator("/nonexistent/usbtmc0", kTimeout); }).find("cannot open"),
+            std::string::npos);
+}
+
+TEST_F(GeneratorTest, AReadingTakenBeforeTheGeneratorSettlesSeesTheOldLevel) {
+  constexpr auto kSettle = 1500ms;
+  const std::string address = StartServer(static_cast<int>(kSettle.count()));
+  SimulatedReceiver receiver;
+  auto generator = ConnectGenerator(address, kTimeout);
+  // Readings taken after a change sent at `sent`, until the new level shows:
+  // the old level until the settling time has passed, the new one after it.
+  const auto waitFor = [&](int32_t wanted, std::chrono::steady_clock::time_point sent) {
+    int32_t reading;
+    while ((reading = receiver.Read()) != wanted && std::chrono::steady_clock::now() - sent < 20s) {
+      if (std::chrono::steady_clock::now() - sent < kSettle) {
+        EXPECT_NE(reading, wanted);
+      }
+      std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(reading, wanted);
+    EXPECT_GE(std::chrono::steady_clock::now() - sent, kSettle);
+  };
+  generator->SetLevel(-60);
+  const auto switchedOn = std::chrono::steady_clock::now();
+  generator->SetOutput(true);
+  waitFor(SimulatedReceiver::At(-60), switchedOn);
+  const auto changed = std::chrono::steady_clock::now();
+  generator->SetLevel(-100);
+  waitFor(SimulatedReceiver::At(-100), changed);
+}
+
+// A terminal stands in for a USBTMC device file; behind it the simulated
+// generator's instrument answers.
+TEST_F(GeneratorTest, DrivesAGeneratorThroughItsDeviceFile) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const std::string path = ptsname(master);
+  const int slave = open(path.c_str(), O_RDWR | O_NOCTTY);  // keeps the raw settings in place
+  termios raw{};
+  tcgetattr(slave, &raw);
+  cfmakeraw(&raw);
+  tcsetattr(slave, TCSANOW, &raw);
+
+  std::atomic<bool> answering = true;
+  std::thread instrument([&] {
+    sim::GeneratorInstrument generator(folder_ / "state", 0);
+    std::string pending;
+    char buffer[256];
+    while (answering) {
+      const ssize_t got = read(master, buffer, sizeof buffer);
+      if (got <= 0) break;
+      pending.append(buffer, got);
+      for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
+        const auto outcome = generator.Execute(pending.substr(0, end));
+        if (outcome.reply) write(master, (*outcome.reply + "\n").data(), outcome.reply->size() + 1);
+      }
+    }
+  });
+
+  SimulatedReceiver receiver;
+  {
+    auto generator = ConnectGenerator(path, kTimeout);
+    EXPECT_EQ(generator->Identify(), sim::kGeneratorIdentity);
+    generator->SetLevel(-70);
+    generator->SetOutput(true);
+    EXPECT_EQ(receiver.Read(), SimulatedReceiver::At(-70));
+    const std::string message = MessageOf([&] { generator->SetLevel(-140); });
+    EXPECT_NE(message.find(path + " (" + sim::kGeneratorIdentity + "), command \":SOUR:POW -140\": "),
+              std::string::npos)
+        << message;
+    generator->SetOutput(false);
+  }
+  answering = false;
+  close(slave);
+  close(master);  // ends the instrument's read
+  instrument.join();
+}
+
+}  // namespace
+}  // namespace instruments
