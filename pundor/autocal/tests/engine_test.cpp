@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "autocal/cable_loss.h"
+#include "autocal/frequency_sweep.h"
+#include "autocal/step_log.h"
+
+namespace autocal {
+namespace {
+
+// A receiver that reads 0 up to -120 dBm, rises 2 steps per dB and stays at
+// 180 from -30 dBm up, without noise.
+int ClippedRaw(double dbm) { return static_cast<int>(std::lround(std::clamp(2 * (dbm + 120), 0.0, 180.0))); }
+
+LevelColumn SweepClipped(FrequencySweep& sweep) {
+  return RunSweep(sweep, {[](double) {}, {}, [&] { return ClippedRaw(sweep.Next()->receiverDbm); }, {}});
+}
+
+TEST(Sweep, StepsRefineOnlyAtTheKneesAndTheColumnFillsWhatWasNeverRead) {
+  SweepSettings settings;
+  settings.fromDbm = -10;  // either way round
+  settings.toDbm = -130;
+  FrequencySweep sweep(settings, 0);
+  const LevelColumn column = SweepClipped(sweep);
+
+  std::vector<double> levels;
+  for (const Step& step : sweep.Steps()) levels.push_back(step.receiverDbm);
+  std::sort(levels.begin(), levels.end());
+  EXPECT_DOUBLE_EQ(levels.front(), -130);
+  EXPECT_DOUBLE_EQ(levels.back(), -10);
+  EXPECT_LT(levels.size(), 50u);
+  for (std::size_t i = 1; i < levels.size(); ++i) {
+    EXPECT_GE(levels[i] - levels[i - 1], settings.finestStepDb - 1e-9);
+    // Inside the flat stretches the coarse pass is enough.
+    if (levels[i] < -124 || levels[i - 1] > -26) {
+      EXPECT_GT(levels[i] - levels[i - 1], 2.5) << levels[i];
+    }
+  }
+
+  EXPECT_EQ(column.lowestRaw, 0);
+  EXPECT_EQ(column.highestRaw, 180);
+  for (int raw = 1; raw < 180; ++raw) EXPECT_NEAR(column.levels[raw], raw / 2.0 - 120, 0.26) << raw;
+  EXPECT_NEAR(column.levels[0], -120, 0.3);   // the highest level that still reads 0
+  EXPECT_NEAR(column.levels[180], -30, 0.3);  // the lowest that reads the top
+  for (int raw = 0; raw < kRawValues; ++raw) EXPECT_EQ(column.filled[raw], raw > 180) << raw;
+  for (int raw = 181; raw < kRawValues; ++raw) EXPECT_EQ(column.levels[raw], column.levels[180]);
+}
+
+TEST(Sweep, LossRaisesTheGeneratorAndBadSettingsAreRefusedWithAMessage) {
+  SweepSettings settings;
+  FrequencySweep sweep(settings, 6.5);
+  EXPECT_DOUBLE_EQ(sweep.Next()->receiverDbm, -130);
+  EXPECT_DOUBLE_EQ(sweep.Next()->generatorDbm, -123.5);
+
+  settings.fromDbm = -141;
+  EXPECT_THROW(CheckSettings(settings), std::invalid_argument);
+  settings.fromDbm = -130, settings.toDbm = 0.5;
+  EXPECT_THROW(CheckSettings(settings), std::invalid_argument);
+  settings.toDbm = -10, settings.readings = 0;
+  EXPECT_THROW(CheckSettings(settings), std::invalid_argument);
+
+  const LevelReading flat[] = {{-130, 0}, {-70, 0}, {-10, 0}};
+  try {
+    FitColumn(flat);
+    FAIL();
+  } catch (const std::invalid_argument& error) {
+    EXPECT_STREQ(error.what(), "the reading stayed at 0 over the whole level range");
+  }
+}
+
+TEST(Sweep, NoisyStepsStillGiveLevelsThatNeverFallAsTheReadingRises) {
+  const LevelReading steps[] = {{-130, 0}, {-120, 3}, {-110, 2}, {-100, 30}, {-90, 29}, {-80, 70}, {-70, 69}};
+  const LevelColumn column = FitColumn(steps);
+  for (int raw = 1; raw < kRawValues; ++raw) EXPECT_GE(column.levels[raw], column.levels[raw - 1]) << raw;
+  for (int raw = 0; raw < kRawValues; ++raw) {
+    EXPECT_GE(column.levels[raw], -130);
+    EXPECT_LE(column.levels[raw], -70);
+  }
+}
+
+TEST(CableLoss, TableInterpolatesInFrequencyAndHoldsItsEnds) {
+  const CableLoss loss = ParseLossTable(
+      "frequency,loss\n"
+      "# measured with the 10 m cable\n"
+      "30M, 3.0\n"
+      "10M,1.0   # the lowest\n"
+      "\n"
+      "100000000;5\n");
+  EXPECT_DOUBLE_EQ(loss.At(10'000'000), 1.0);
+  EXPECT_DOUBLE_EQ(loss.At(20'000'000), 2.0);
+  EXPECT_DOUBLE_EQ(loss.At(65'000'000), 4.0);
+  EXPECT_DOUBLE_EQ(loss.At(1'000), 1.0);
+  EXPECT_DOUBLE_EQ(loss.At(2'000'000'000), 5.0);
+  EXPECT_EQ(loss.Describe(), "table of 3 frequencies");
+  EXPECT_EQ(CableLoss(2.5).Describe(), "2.5 dB");
+  EXPECT_DOUBLE_EQ(CableLoss(2.5).At(145'000'000), 2.5);
+
+  try {
+    ParseLossTable("10M,1\n20M,two\n");
+    FAIL();
+  } catch (const std::invalid_argument& error) {
+    EXPECT_STREQ(error.what(), "line 2: expected \"frequency,loss\", found \"20M,two\"");
+  }
+  EXPECT_THROW(ParseLossTable("# nothing\n"), std::invalid_argument);
+}
+
+TEST(StepLog, HeaderCommentsThenOneRowPerStepWithEveryReading) {
+  const std::string header = StepLogHeader(
+      {"Simulated,SG-1,0001,1.0", "tcp://127.0.0.1:5025", "Halv-A1 classic:1", "levels -130:-10"});
+  EXPECT_EQ(header,
+            "# Orvanta automatic calibration steps\n"
+            "# generator: Simulated,SG-1,0001,1.0 at tcp://127.0.0.1:5025\n"
+            "# receiver: Halv-A1 classic:1\n"
+            "# settings: levels -130:-10\n"
+            "frequency_hz,mode,generator_dbm,receiver_dbm,raw...\n");
+  EXPECT_EQ(StepLogRow(14'200'000, 1, {-123.5, -130, {3, 5, 4}}), "14200000,AM,-123.50,-130.00,3,5,4\n");
+  EXPECT_EQ(StepLogRow(7'000'000, -1, {-10, -10, {200}}), "7000000,DEFAULT,-10.00,-10.00,200\n");
+
+  EXPECT_EQ(ParseMode("am"), 1);
+  EXPECT_EQ(ParseMode("FMW"), 3);
+  EXPECT_EQ(ParseMode("default"), -1);
+  EXPECT_EQ(ParseMode("7"), 7);
+  EXPECT_EQ(ParseMode("8"), std::nullopt);
+  EXPECT_EQ(ParseMode("AMX"), std::nullopt);
+  EXPECT_EQ((Step{0, 0, {5, 1, 9, 7}}.Median()), 5.5);
+  EXPECT_EQ((Step{0, 0, {9, 1, 5, 7, 3}}.Median()), 5);
+  EXPECT_DOUBLE_EQ((Step{0, 0, {4, 3, 3, 3, 4}}.Median()), 2.5 + 2.5 / 3);
+}
+
+}  // namespace
+}  // namespace autocal

@@ -1,0 +1,253 @@
+#include "autocal_run.h"
+
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <ostream>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "autocal/step_log.h"
+#include "fendrel.h"
+#include "receivers/device_list.h"
+#include "receivers/velkaro_vk.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string Format(const char* format, auto... values) {
+  char text[160];
+  std::snprintf(text, sizeof text, format, values...);
+  return text;
+}
+
+std::string HzText(int64_t hz) {
+  for (const auto& [scale, unit] : {std::pair{1e9, "GHz"}, {1e6, "MHz"}, {1e3, "kHz"}}) {
+    if (hz >= scale) return Format("%.10g %s", hz / scale, unit);
+  }
+  return Format("%lld Hz", static_cast<long long>(hz));
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}
+
+// The serial number of a newer-family receiver; the classic family has none.
+std::string SerialOf(const TRadioDevice& device) {
+  if (dynamic_cast<const TVelkaro_Vk*>(device.Driver)) return {};
+  return std::string(device.Address, strnlen(device.Address, sizeof device.Address));
+}
+
+std::string Describe(const TRadioDevice& device) {
+  const std::string serial = SerialOf(device);
+  return serial.empty() ? device.Name : std::string(device.Name) + " " + serial;
+}
+
+// A serial number first, then the first receiver of that name or model.
+TRadioDevice FindReceiver(std::span<TVelkaro_API* const> drivers, const std::string& wanted) {
+  std::vector<TRadioDevice> devices(kMaxDevices);
+  devices.resize(BuildDeviceList(drivers, devices));
+  for (const TRadioDevice& device : devices)
+    if (!SerialOf(device).empty() && SameText(SerialOf(device), wanted)) return device;
+  for (const TRadioDevice& device : devices)
+    if (SameText(device.Name, wanted) || SameText(device.Model, wanted)) return device;
+  std::string found;
+  for (const TRadioDevice& device : devices) found += (found.empty() ? "" : ", ") + Describe(device);
+  throw std::runtime_error("no receiver \"" + wanted +
+                           "\" is attached (found: " + (found.empty() ? std::string("none") : found) + ")");
+}
+
+void CheckReceiverTakes(const TRadioDevice& device, const AutocalOptions& options) {
+  bool hasMode = false;
+  std::string modes;
+  for (int i = 0; i < device.ModeCount && i < kMaxModes; ++i) {
+    hasMode |= device.Modes[i] == options.mode;
+    modes += (modes.empty() ? "" : ", ") + autocal::ModeShortName(device.Modes[i]);
+  }
+  if (!hasMode)
+    throw std::runtime_error(Describe(device) + " has no mode " + autocal::ModeShortName(options.mode) +
+                             " (it has " + modes + ")");
+  for (const int64_t hz : options.frequencies) {
+    if (hz < device.MinFreq || hz > device.MaxFreq)
+      throw std::runtime_error(HzText(hz) + " is outside the range of " + Describe(device) + " (" +
+                               HzText(device.MinFreq) + " to " + HzText(device.MaxFreq) + ")");
+  }
+}
+
+// The open receiver for the length of the run.
+class Receiver {
+ public:
+  Receiver(std::span<TVelkaro_API* const> drivers, const AutocalOptions& options)
+      : device_(FindReceiver(drivers, options.receiver)) {
+    CheckReceiverTakes(device_, options);
+    if (!device_.Driver->Open(device_))
+      throw std::runtime_error(Describe(device_) + " does not open (is another program using it?)");
+    if (!device_.Driver->SetMode(options.mode))
+      throw std::runtime_error(Describe(device_) + " refused mode " + autocal::ModeShortName(options.mode));
+  }
+  ~Receiver() { device_.Driver->Close(); }
+
+  const TRadioDevice& Device() const { return device_; }
+
+  void Tune(int64_t hz) {
+    CheckConnected();
+    if (!device_.Driver->SetFrequency(EncodeFrequencyWord(hz)))
+      throw std::runtime_error(Describe(device_) + " refused to tune to " + HzText(hz));
+  }
+  int Read() {
+    CheckConnected();
+    return device_.Driver->GetRawSignalStrength();
+  }
+
+ private:
+  void CheckConnected() {
+    if (!device_.Driver->IsDeviceConnected())
+      throw std::runtime_error("lost the connection to " + Describe(device_) + " (unplugged?)");
+  }
+  TRadioDevice device_;
+};
+
+// The table the columns go into: new, or a copy of an existing CAL file.
+class Table {
+ public:
+  explicit Table(const std::optional<std::filesystem::path>& into)
+      : handle_(LoadCALFile(into ? into->c_str() : nullptr)) {
+    if (handle_ == CAL_ERR_FILE_NOT_FOUND) throw std::runtime_error("cannot open " + into->string());
+    if (handle_ < 0) throw std::runtime_error(into->string() + " is not a CAL file");
+  }
+  ~Table() { Unload(handle_); }
+
+  void PutColumn(const std::string& receiver, int32_t mode, int64_t hz, const autocal::LevelColumn& column) {
+    if (PutDBMs(handle_, receiver.c_str(), mode, hz, column.levels.data()) != CAL_OK)
+      throw std::runtime_error("the column at " + HzText(hz) + " was refused by the calibration library");
+  }
+  void Save(const std::filesystem::path& path) {
+    if (SaveCALFile(handle_, path.c_str()) != CAL_OK)
+      throw std::runtime_error("cannot write " + path.string());
+  }
+
+ private:
+  int32_t handle_;
+};
+
+std::string SettingsText(const AutocalOptions& options) {
+  const autocal::SweepSettings& sweep = options.sweep;
+  return Format(
+             "mode %s, levels %.1f:%.1f dBm at the receiver, finest step %g dB, settle %lld ms, average %d, "
+             "loss ",
+             autocal::ModeShortName(options.mode).c_str(), sweep.fromDbm, sweep.toDbm, sweep.finestStepDb,
+             static_cast<long long>(sweep.settle.count()), sweep.readings) +
+         options.loss.Describe();
+}
+
+std::string Summary(int64_t hz, const autocal::FrequencySweep& sweep, const autocal::LevelColumn& column,
+                    Clock::duration took) {
+  return Format("%s: %zu steps in %.2f s, %.1f..%.1f dBm for raw %d..%d", HzText(hz).c_str(),
+                sweep.Steps().size(), std::chrono::duration<double>(took).count(),
+                column.levels[column.lowestRaw], column.levels[column.highestRaw], column.lowestRaw,
+                column.highestRaw);
+}
+
+class Run {
+ public:
+  Run(const AutocalOptions& options, instruments::SignalGenerator& generator,
+      std::span<TVelkaro_API* const> drivers, std::ostream& out, bool progress)
+      : options_(options),
+        generator_(generator),
+        receiver_(drivers, options),
+        table_(options.into),
+        out_(out),
+        progress_(progress),
+        log_(options.log) {
+    if (!log_) throw std::runtime_error("cannot write the step log " + options.log.string());
+    log_ << autocal::StepLogHeader({generator.Identify(), generator.Address(), Describe(receiver_.Device()),
+                                    SettingsText(options)})
+         << std::flush;
+  }
+
+  void Calibrate(int64_t hz) {
+    const auto start = Clock::now();
+    autocal::FrequencySweep sweep(options_.sweep, options_.loss.At(hz));
+    generator_.SetLevel(sweep.Next()->generatorDbm);  // the lowest level before the output comes on
+    generator_.SetFrequency(hz);
+    generator_.SetOutput(true);
+    generator_.WaitComplete();
+    receiver_.Tune(hz);
+    const autocal::LevelColumn column = autocal::RunSweep(
+        sweep,
+        {[&](double dbm) {
+           generator_.SetLevel(dbm);
+           generator_.WaitComplete();
+         },
+         [](std::chrono::milliseconds settle) { std::this_thread::sleep_for(settle); },
+         [&] { return receiver_.Read(); }, [&](const autocal::Step& step) { StepTaken(hz, sweep, step); }});
+    table_.PutColumn(receiver_.Device().Name, options_.mode, hz, column);
+    table_.Save(options_.out);
+    ClearProgress();
+    out_ << Summary(hz, sweep, column, Clock::now() - start) << std::endl;
+  }
+
+  void ClearProgress() {
+    if (progress_) out_ << "\r\033[K" << std::flush;
+  }
+
+ private:
+  void StepTaken(int64_t hz, const autocal::FrequencySweep& sweep, const autocal::Step& step) {
+    log_ << autocal::StepLogRow(hz, options_.mode, step) << std::flush;
+    if (progress_)
+      out_ << Format("\r\033[K%s: step %zu, %.1f dBm, raw %g", HzText(hz).c_str(), sweep.Steps().size() + 1,
+                     step.receiverDbm, step.Median())
+           << std::flush;
+  }
+
+  const AutocalOptions& options_;
+  instruments::SignalGenerator& generator_;
+  Receiver receiver_;
+  Table table_;
+  std::ostream& out_;
+  bool progress_;
+  std::ofstream log_;
+};
+
+}  // namespace
+
+void RunAutocal(const AutocalOptions& options, instruments::SignalGenerator& generator,
+                std::span<TVelkaro_API* const> drivers, std::ostream& out, bool progress) {
+  std::exception_ptr failure;
+  try {
+    Run run(options, generator, drivers, out, progress);
+    try {
+      for (const int64_t hz : options.frequencies) run.Calibrate(hz);
+    } catch (...) {
+      run.ClearProgress();
+      throw;
+    }
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  std::string switchOffFailure;
+  try {
+    generator.SetOutput(false);
+  } catch (const std::exception& error) {
+    switchOffFailure = error.what();
+  }
+  if (!failure && switchOffFailure.empty()) return;
+  if (!failure) throw std::runtime_error("cannot switch the generator's output off: " + switchOffFailure);
+  if (switchOffFailure.empty()) std::rethrow_exception(failure);
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::exception& error) {
+    throw std::runtime_error(std::string(error.what()) +
+                             "\nThe generator's output could not be switched off: " + switchOffFailure);
+  }
+}

@@ -1,0 +1,17 @@
+#pragma once
+// One unattended run of orvanta-autocal: find and open the receiver, sweep
+// each frequency with the generator, write each finished column into the
+// table and save it. The generator's output is off again at the end of every
+// run, failed ones included.
+#include <iosfwd>
+#include <span>
+
+#include "autocal_options.h"
+#include "instruments/signal_generator.h"
+#include "receivers/velkaro_api.h"
+
+// Raises std::runtime_error (or instruments::GeneratorError) with a message
+// for the operator; the table file then holds the columns finished before.
+// `progress`: a line rewritten after every step (a terminal), else nothing.
+void RunAutocal(const AutocalOptions& options, instruments::SignalGenerator& generator,
+                std::span<TVelkaro_API* const> drivers, std::ostream& out, bool progress);

@@ -1,0 +1,336 @@
+// orvanta-autocal's run through the real drivers and the simulated receiver
+// libraries, with a generator that sets the simulators' shared state the way
+// a generator on the bench sets the receiver's input.
+#include "autocal_run.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "fendrel.h"
+#include "receivers/velkaro_vk.h"
+#include "receivers/velkaro_vx.h"
+#include "sim/shared_state.h"
+#include "true_levels.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kScenario =
+    "noise 1\n"
+    "classic 1 model=266 interface=5 min=9k max=1.8G modes=0,1,2,2/3,3,4,5\n"
+    "classic 2 model=1024 interface=1 min=100k max=4G modes=1,2,3,5 gain=-3\n"
+    "newer C4 serial=C4000815 bus=PCI min=100k max=1.5G gain=2\n";
+constexpr double kNoSignalDbm = -300;
+
+class FakeGenerator : public instruments::SignalGenerator {
+ public:
+  // The simulators' state file it sets.
+  fs::path state;
+
+  const std::string& Address() const override { return address_; }
+  std::string Identify() override { return Call("*IDN?"), "Simulated,SG-1,0001,1.0"; }
+  void SetFrequency(int64_t hz) override {
+    Call("frequency " + std::to_string(hz));
+    hz_ = hz;
+    Apply();
+  }
+  void SetLevel(double dbm) override {
+    Call("level");
+    if (dbm < -130 || dbm > 13 || refuseLevels)
+      throw instruments::GeneratorError("fake://sg refused :SOUR:POW " + std::to_string(dbm));
+    ++levels;
+    if (onLevel) onLevel(levels);
+    dbm_ = dbm;
+    Apply();
+  }
+  void SetOutput(bool on) override {
+    Call(on ? "output on" : "output off");
+    on_ = on;
+    Apply();
+  }
+  void WaitComplete() override { Call("*OPC?"); }
+  std::string ReadError() override { return Call("SYST:ERR?"), ""; }
+
+  std::vector<std::string> calls;
+  int levels = 0;
+  std::function<void(int)> onLevel;  // after the n-th level was accepted
+  bool refuseLevels = false;
+  std::string failure;  // every call raises it
+
+ private:
+  void Call(const std::string& command) {
+    calls.push_back(command);
+    if (!failure.empty()) throw instruments::GeneratorError(failure + " (" + command + ")");
+  }
+  void Apply() {
+    sim::UpdateState(state, [&](sim::SharedState& state) {
+      state.levelDbm = on_ ? dbm_ : kNoSignalDbm;
+      state.generatorHz = hz_;
+    });
+  }
+  std::string address_ = "fake://sg";
+  double dbm_ = -130;
+  int64_t hz_ = 0;
+  bool on_ = false;
+};
+
+class AutocalRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "orvanta-autocal-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+    std::ofstream(folder_ / "scenario") << kScenario;
+    setenv("ORVANTA_SIM_SCENARIO", (folder_ / "scenario").c_str(), 1);
+    setenv("ORVANTA_SIM_STATE", (folder_ / "state").c_str(), 1);
+    generator.state = folder_ / "state";
+  }
+  void TearDown() override {
+    unsetenv("ORVANTA_SIM_SCENARIO");
+    unsetenv("ORVANTA_SIM_STATE");
+    fs::remove_all(folder_);
+  }
+
+  // orvanta-autocal with these arguments; the failure's message, or "".
+  std::string Run(std::vector<std::string> arguments) {
+    TVelkaro_Vk classic;
+    TVelkaro_C1 c1;
+    TVelkaro_C2 c2;
+    TVelkaro_C3 c3;
+    TVelkaro_C4 c4;
+    TVelkaro_C5 c5;
+    TVelkaro_API* const drivers[] = {&classic, &c1, &c2, &c3, &c4, &c5};
+    try {
+      RunAutocal(ParseAutocalOptions(arguments), generator, drivers, output, false);
+      return "";
+    } catch (const std::exception& error) {
+      return error.what();
+    }
+  }
+
+  // The frequencies of a receiver's mode in a saved table.
+  static std::vector<int64_t> Frequencies(const fs::path& file, const char* receiver, int32_t mode) {
+    const int32_t table = LoadCALFile(file.c_str());
+    std::vector<int64_t> frequencies(std::max(0, GetFrequencies(table, receiver, mode, nullptr, 0)) / 8);
+    GetFrequencies(table, receiver, mode, frequencies.data(), static_cast<uint32_t>(frequencies.size() * 8));
+    Unload(table);
+    return frequencies;
+  }
+
+  fs::path folder_;
+  FakeGenerator generator;
+  std::ostringstream output;
+};
+
+struct Calibrated {
+  const char* receiver;  // as given on the command line
+  const char* tableName;
+  const char* mode;
+  int32_t code;
+  double gainDb;
+  bool rfAmplifier;
+};
+
+TEST_F(AutocalRun, ThreeNoisyReceiversInTwoModesAtFiveFrequenciesMatchTheirModelToAThirdOfADecibel) {
+  const Calibrated runs[] = {
+      {"Halv-A1", "Halv-A1", "AM", 1, 0, false},       {"halv-a1", "Halv-A1", "usb", 5, 0, false},
+      {"Halv-B3", "Halv-B3", "AM", 1, -3, false},      {"Halv-B3", "Halv-B3", "2", 2, -3, false},
+      {"C4000815", "HalvoC4", "DEFAULT", -1, 2, true}, {"c4000815", "HalvoC4", "FMW", 3, 2, true},
+  };
+  const std::vector<int64_t> frequencies = {1'000'000, 7'050'000, 14'200'000, 21'300'000, 28'500'000};
+  fs::path table;
+  for (std::size_t i = 0; i < std::size(runs); ++i) {
+    const fs::path out = folder_ / ("run" + std::to_string(i) + ".cal");
+    std::vector<std::string> arguments = {
+        "--generator", "fake://sg",  "--receiver",    runs[i].receiver,
+        "--mode",      runs[i].mode, "--frequencies", "1M,7.05M,14.2M,21.3M,28.5M",
+        "--levels",    "-130:-10",   "--out",         out.string()};
+    if (!table.empty()) arguments.insert(arguments.end(), {"--into", table.string()});
+    ASSERT_EQ(Run(arguments), "") << runs[i].receiver;
+    table = out;
+  }
+  EXPECT_EQ(generator.calls.back(), "output off");
+
+  const int32_t handle = LoadCALFile(table.c_str());
+  ASSERT_GE(handle, 0);
+  double sumSquares = 0, worst = 0;
+  int count = 0;
+  for (const Calibrated& run : runs) {
+    EXPECT_EQ(Frequencies(table, run.tableName, run.code), frequencies) << run.receiver << " " << run.mode;
+    sim::ReceiverSpec spec;
+    spec.gainDb = run.gainDb;
+    for (const int64_t hz : frequencies) {
+      const sim::Tuning tuning{hz, run.code, false, run.rfAmplifier};
+      const auto truth = autocal::TrueLevels(spec, tuning);
+      // Strictly inside what -130..-10 dBm reads: the extremes are cut off.
+      for (int raw = autocal::ModelRaw(spec, tuning, -130) + 1; raw < autocal::ModelRaw(spec, tuning, -10);
+           ++raw) {
+        CalibratedStrength strength{};
+        strength.Size = sizeof strength;
+        strength.RawValue = static_cast<uint8_t>(raw);
+        ASSERT_EQ(GetCS(handle, run.tableName, run.code, hz, &strength), CAL_OK);
+        const double error = strength.DBm - truth[raw];
+        sumSquares += error * error, worst = std::max(worst, std::abs(error)), ++count;
+        EXPECT_LE(std::abs(error), 1.0) << run.tableName << " " << run.mode << " " << hz << " raw " << raw;
+      }
+    }
+  }
+  Unload(handle);
+  const double rms = std::sqrt(sumSquares / count);
+  std::printf("%d raw values: RMS %.3f dB, worst %.3f dB\n%s", count, rms, worst, output.str().c_str());
+  EXPECT_LE(rms, 0.3);
+
+  // One summary line per frequency; every step in the log.
+  EXPECT_EQ(output.str().find("1 MHz: "), 0u) << output.str();
+  std::ifstream log(fs::path(table).replace_extension(".steps.csv"));
+  std::string line;
+  std::vector<std::string> lines;
+  while (std::getline(log, line)) lines.push_back(line);
+  ASSERT_GT(lines.size(), 5u);
+  EXPECT_EQ(lines[1], "# generator: Simulated,SG-1,0001,1.0 at fake://sg");
+  EXPECT_EQ(lines[2], "# receiver: HalvoC4 C4000815");
+  EXPECT_EQ(lines[4], "frequency_hz,mode,generator_dbm,receiver_dbm,raw...");
+  EXPECT_EQ(lines[5].rfind("1000000,FMW,-130.00,-130.00,", 0), 0u) << lines[5];
+  EXPECT_EQ(std::count(lines[5].begin(), lines[5].end(), ','), 4 + 9 - 1);  // 9 readings by default
+  EXPECT_LE(lines.size() - 5, 5u * 60);
+}
+
+struct Failure {
+  const char* what;
+  std::function<void(FakeGenerator&)> breakAtSixtiethLevel;
+  const char* message;
+};
+
+// Each failure in the middle of the second frequency: the run ends with the
+// message, the output is switched off, the table holds the first column only.
+TEST_F(AutocalRun, AFailureMidRunEndsWithItsMessageOutputOffAndOnlyFinishedColumnsSaved) {
+  const fs::path state = folder_ / "state";
+  const Failure failures[] = {
+      {"refused", [](FakeGenerator& g) { g.refuseLevels = true; }, "fake://sg refused :SOUR:POW"},
+      {"silent", [](FakeGenerator& g) { g.failure = "fake://sg did not answer within 5000 ms"; },
+       "fake://sg did not answer within 5000 ms (*OPC?)\nThe generator's output could not be switched off: "
+       "fake://sg did not answer within 5000 ms (output off)"},
+      {"dropped", [](FakeGenerator& g) { g.failure = "fake://sg closed the connection"; },
+       "fake://sg closed the connection"},
+      {"unplugged",
+       [&](FakeGenerator&) {
+         sim::UpdateState(state, [](sim::SharedState& shared) { shared.SetPlugged("C4000815", false); });
+       },
+       "lost the connection to HalvoC4 C4000815 (unplugged?)"},
+  };
+  for (const Failure& failure : failures) {
+    SCOPED_TRACE(failure.what);
+    generator = FakeGenerator();
+    generator.state = state;
+    sim::UpdateState(state, [](sim::SharedState& shared) { shared = sim::SharedState(); });
+    generator.onLevel = [&](int levels) {
+      if (levels == 60) failure.breakAtSixtiethLevel(generator);
+    };
+    const fs::path out = folder_ / (std::string(failure.what) + ".cal");
+    const std::string message =
+        Run({"--generator", "fake://sg", "--receiver", "C4000815", "--mode", "FMW", "--frequencies",
+             "10M,20M,30M", "--levels", "-130:-10", "--out", out.string()});
+    EXPECT_NE(message.find(failure.message), std::string::npos) << message;
+    EXPECT_EQ(generator.calls.back(), "output off");
+    EXPECT_EQ(Frequencies(out, "HalvoC4", 3), std::vector<int64_t>{10'000'000});
+    EXPECT_EQ(output.str().find("10 MHz: "), 0u) << output.str();
+    output.str("");
+  }
+}
+
+TEST_F(AutocalRun, WhatCannotWorkIsRefusedBeforeTheGeneratorIsTouched) {
+  const std::vector<std::string> common = {"--generator", "fake://sg", "--levels", "-130:-10"};
+  const struct {
+    std::vector<std::string> arguments;
+    const char* message;
+  } cases[] = {
+      {{"--receiver", "Halv-Z9", "--mode", "AM", "--frequencies", "10M"},
+       "no receiver \"Halv-Z9\" is attached (found: Halv-A1, Halv-B3, HalvoC4 C4000815)"},
+      {{"--receiver", "C4000815", "--mode", "AM", "--frequencies", "10M"},
+       "HalvoC4 C4000815 has no mode AM (it has DEFAULT, FMW)"},
+      {{"--receiver", "Halv-A1", "--mode", "AM", "--frequencies", "10M,2G"},
+       "2 GHz is outside the range of Halv-A1 (9 kHz to 1.8 GHz)"},
+  };
+  for (const auto& failure : cases) {
+    std::vector<std::string> arguments = common;
+    arguments.insert(arguments.end(), failure.arguments.begin(), failure.arguments.end());
+    arguments.insert(arguments.end(), {"--out", (folder_ / "never.cal").string()});
+    EXPECT_EQ(Run(arguments), failure.message);
+  }
+  EXPECT_EQ(generator.calls, std::vector<std::string>(std::size(cases), "output off"));
+  EXPECT_FALSE(fs::exists(folder_ / "never.cal"));
+}
+
+TEST(AutocalOptions, EveryOptionIsReadAndAnUnusableLineSaysWhy) {
+  const std::string table = (fs::temp_directory_path() / "orvanta-autocal-loss.csv").string();
+  std::ofstream(table) << "frequency,loss\n10M,1\n30M,3\n";
+  const std::vector<std::string> arguments = {"--generator",   "tcp://127.0.0.1:5025",
+                                              "--receiver",    "C4000815",
+                                              "--mode",        "fmw",
+                                              "--frequencies", "7.05M,145500k,1G",
+                                              "--levels",      "-10:-120",
+                                              "--step",        "0.5",
+                                              "--settle",      "20",
+                                              "--average",     "7",
+                                              "--loss-table",  table,
+                                              "--out",         "a/b.cal",
+                                              "--into",        "old.cal",
+                                              "--log",         "steps.csv",
+                                              "--timeout",     "900"};
+  const AutocalOptions options = ParseAutocalOptions(arguments);
+  fs::remove(table);
+  EXPECT_EQ(options.generator, "tcp://127.0.0.1:5025");
+  EXPECT_EQ(options.mode, 3);
+  EXPECT_EQ(options.frequencies, (std::vector<int64_t>{7'050'000, 145'500'000, 1'000'000'000}));
+  EXPECT_EQ(options.sweep.fromDbm, -10);
+  EXPECT_EQ(options.sweep.toDbm, -120);
+  EXPECT_EQ(options.sweep.finestStepDb, 0.5);
+  EXPECT_EQ(options.sweep.settle.count(), 20);
+  EXPECT_EQ(options.sweep.readings, 7);
+  EXPECT_DOUBLE_EQ(options.loss.At(20'000'000), 2);
+  EXPECT_EQ(options.out, "a/b.cal");
+  EXPECT_EQ(options.into, fs::path("old.cal"));
+  EXPECT_EQ(options.log, "steps.csv");
+  EXPECT_EQ(options.timeout.count(), 900);
+
+  const std::vector<std::string> minimal = {"--generator", "g",        "--receiver",    "r",
+                                            "--mode",      "AM",       "--frequencies", "10M",
+                                            "--levels",    "-130:-10", "--out",         "x.cal"};
+  EXPECT_EQ(ParseAutocalOptions(minimal).log, "x.steps.csv");
+  auto refusal = [&](std::vector<std::string> changes) {
+    std::vector<std::string> line = minimal;
+    line.insert(line.end(), changes.begin(), changes.end());
+    try {
+      ParseAutocalOptions(line);
+      return std::string();
+    } catch (const UsageError& error) {
+      return std::string(error.what());
+    }
+  };
+  EXPECT_EQ(refusal({"--loss", "3", "--loss-table", "t.csv"}), "give --loss or --loss-table, not both");
+  EXPECT_EQ(refusal({"--average", "0"}), "--average: \"0\" is not a whole number of at least 1");
+  EXPECT_EQ(refusal({"--levels", "-150:-10"}), "--levels is given twice");
+  std::vector<std::string> tooLow = minimal;
+  tooLow[9] = "-150:-10";
+  EXPECT_THROW(
+      {
+        try {
+          ParseAutocalOptions(tooLow);
+        } catch (const UsageError& error) {
+          EXPECT_STREQ(error.what(), "level -150 dBm is outside -140..0 dBm");
+          throw;
+        }
+      },
+      UsageError);
+  EXPECT_EQ(refusal({"--speed", "2"}), "unknown option --speed");
+  EXPECT_EQ(refusal({"--step"}), "--step needs a value");
+}
+
+}  // namespace
