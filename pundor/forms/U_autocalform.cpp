@@ -37,7 +37,7 @@ constexpr int kWidth = 380, kHeight = 262;
 constexpr int kReconnectPollMs = 100;
 // What a frequency costs before the first one has shown it.
 constexpr int kStepsGuess = 60;
-constexpr int kGaugeScale = 1000;
+constexpr int kGaugeScale = 100;  // percent
 
 std::string Utf8(const QString& text) { return text.toStdString(); }
 
@@ -150,10 +150,18 @@ void TAutoCalForm::CreateInputs() {
 }
 
 void TAutoCalForm::CreateProgress() {
+  // Like the main window's signal gauge; its number is the percentage done.
   G = new TstGauge(this);
-  G->setGeometry(8, 200, 364, 18);
+  G->setGeometry(8, 198, 364, 22);
   G->SetMax(kGaugeScale);
-  G->SetGaugePercent(100);
+  G->SetGaugePercent(90);
+  G->SetBackColor(QColor(0x00, 0x50, 0x00));
+  G->SetForeColor(QColor(0x00, 0xb0, 0x00));
+  G->SetColor(QColor(0x42, 0x42, 0x42));
+  G->SetBevelOuter(TBevelCut::bvNone);
+  G->SetBevelInner(TBevelCut::bvLowered);
+  G->SetGradient(true);
+  G->SetBevelWidth(2);
   LProgress = MakeLabel(QString(), QRect(8, 220, 364, 14));
   BStart = MakeButton(QStringLiteral("Start"), QRect(164, 238, 100, 18));
   BStart->OnClick = [this](TstSpeedButton*) { BStartClick(); };
