@@ -2,12 +2,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QKeySequence>
-#include <QMenu>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QKeySequence>
 #include <QLocale>
+#include <QMenu>
 #include <QPainter>
 #include <algorithm>
 #include <filesystem>
@@ -332,9 +332,10 @@ void TMainForm::ConnectAutoCal() {
   QObject::connect(F, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     QMenu menu(this);
     menu.setFont(DataFont());
-    menu.setStyleSheet(QStringLiteral("QMenu { background: #424242; color: #c0c0c0; border: 1px solid #909090; }"
-                                      "QMenu::item:selected { background: #909090; color: black; }"
-                                      "QMenu::item:disabled { color: #808080; }"));
+    menu.setStyleSheet(
+        QStringLiteral("QMenu { background: #424242; color: #c0c0c0; border: 1px solid #909090; }"
+                       "QMenu::item:selected { background: #909090; color: black; }"
+                       "QMenu::item:disabled { color: #808080; }"));
     AutoCalAction->setEnabled(AutoCalPossible());
     menu.addAction(AutoCalAction);
     menu.exec(F->mapToGlobal(at));
@@ -889,7 +890,8 @@ bool TMainForm::BindHtmlHelp() {
   if (result == platform::HtmlHelp::LoadResult::ComponentMissing)
     platform::ShowError(QStringLiteral("Unable to load HTML Help component required to view help."), this);
   else if (result == platform::HtmlHelp::LoadResult::EntryPointMissing)
-    platform::ShowError(QStringLiteral("Unable to initialise HTML Help component requred to view help."), this);
+    platform::ShowError(QStringLiteral("Unable to initialise HTML Help component requred to view help."),
+                        this);
   return htmlHelp_ != nullptr;
 }
 

@@ -42,7 +42,6 @@ void GeneratorWorker::Connect(const std::string& address, std::chrono::milliseco
         address_ = address;
         timeout_ = timeout;
         generator_ = instruments::ConnectGenerator(address, timeout);
-        guard_.emplace(*generator_);
         return GeneratorOutcome{true, generator_->Identify()};
       },
       context, std::move(done));
@@ -52,6 +51,8 @@ void GeneratorWorker::Run(Job job, QObject* context, Done done) {
   Post(
       [this, job = std::move(job)] {
         if (!generator_) return GeneratorOutcome{false, "no generator is connected"};
+        // From the first job on the output may be on.
+        if (!guard_) guard_.emplace(*generator_);
         return GeneratorOutcome{true, job(*generator_)};
       },
       context, std::move(done));
@@ -62,8 +63,11 @@ void GeneratorWorker::Finish(QObject* context, Done done) {
 }
 
 GeneratorOutcome GeneratorWorker::SwitchOffAndDisconnect() {
-  if (!generator_) return {true, {}};
   GeneratorOutcome outcome{true, {}};
+  if (!guard_) {  // nothing was sent that could switch it on
+    generator_.reset();
+    return outcome;
+  }
   try {
     generator_->SetOutput(false);
   } catch (const std::exception&) {

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QTimer>
 #include <cmath>
 #include <fstream>
 
@@ -165,6 +166,7 @@ TEST_F(AutoCalWindowTest, AGeneratorThatDropsTheConnectionStopsTheRunWithItsAddr
   ASSERT_EQ(op.Boxes().size(), 1u);
   const std::string message = op.Boxes()[0].text().toStdString();
   EXPECT_EQ(message.rfind("Automatic calibration stopped at ", 0), 0u) << message;
+  EXPECT_NE(message.find("command \""), std::string::npos) << message;
   EXPECT_NE(message.find(address_.substr(6)), std::string::npos) << message;
   EXPECT_EQ(op.Boxes()[0].caption(), QStringLiteral("Error"));
   EXPECT_FALSE(OutputOn());
@@ -175,24 +177,71 @@ TEST_F(AutoCalWindowTest, AGeneratorThatDropsTheConnectionStopsTheRunWithItsAddr
   EXPECT_EQ(std::count(written.begin(), written.end(), stoppedAt), 0);
 }
 
-TEST_F(AutoCalWindowTest, AnUnpluggedReceiverStopsTheRunWithTheOutputOff) {
+TEST_F(AutoCalWindowTest, AnUnpluggedReceiverStopsARunOpenedFromTheMainWindowWithTheOutputOff) {
+  autocal->hide();
   autocal->EFrequencies->setText(QStringLiteral("7.05 MHz; 14.2 MHz"));
-  autocal->BStartClick();
-  ASSERT_TRUE(RunUntil([&] { return form->FrequencyCount == 1; }));
-  SimulatorControl("libvxaapi.so").SetPlugged(kC1, false);
   bool waited = false;
+  QTimer::singleShot(0, autocal.get(), [&] {
+    ASSERT_TRUE(autocal->ShownModally());
+    autocal->BStartClick();
+    // Unplugged once the first column is in.
+    auto* watch = new QTimer(autocal.get());
+    QObject::connect(watch, &QTimer::timeout, watch, [&, watch] {
+      if (form->FrequencyCount != 1) return;
+      watch->deleteLater();
+      watch->stop();
+      SimulatorControl("libvxaapi.so").SetPlugged(kC1, false);
+    });
+    watch->start(1);
+  });
   WhenReconnectShown([&](TReconnectForm* wait) {
     waited = true;
     wait->SetModalResult(platform::ModalResult::Cancel);  // "Do not wait"
   });
   op.Answer(platform::ModalResult::Ok);
+  form->AutoCalAction->trigger();  // Ctrl+K; returns once the window is closed
   ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
   EXPECT_TRUE(waited);
   ASSERT_EQ(op.Boxes().size(), 1u);
-  EXPECT_NE(op.Boxes()[0].text().indexOf(QStringLiteral("is no longer connected")), -1)
+  EXPECT_NE(op.Boxes()[0].text().indexOf(QStringLiteral("Automatic calibration stopped at 14.2 MHz")), -1)
       << op.Boxes()[0].text().toStdString();
+  EXPECT_NE(op.Boxes()[0].text().indexOf(QStringLiteral("is no longer connected")), -1);
   EXPECT_FALSE(OutputOn());
   EXPECT_EQ(form->OpenDevice, nullptr);  // the operator gave the receiver up
+}
+
+TEST_F(AutoCalWindowTest, ASilentGeneratorNeverHoldsUpTheWindow) {
+  const int silent = ::socket(AF_INET, SOCK_STREAM, 0);  // accepts, never answers
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  socklen_t size = sizeof local;
+  getsockname(silent, reinterpret_cast<sockaddr*>(&local), &size);
+  listen(silent, 4);
+  const QString address = QStringLiteral("tcp://127.0.0.1:%1").arg(ntohs(local.sin_port));
+  autocal->EAddress->setText(address);
+  autocal->GeneratorTimeout = std::chrono::milliseconds(500);
+  autocal->EFrequencies->setText(QStringLiteral("7.05 MHz"));
+
+  op.Answer(platform::ModalResult::Ok);
+  autocal->BTestClick();
+  // Back at once, the question still out: the exchange waits elsewhere.
+  EXPECT_EQ(autocal->LIdentity->Caption(), QStringLiteral("Connecting..."));
+  ASSERT_TRUE(RunUntil([&] { return op.Boxes().size() == 1; }));
+  EXPECT_EQ(autocal->LIdentity->Caption(), QStringLiteral("No answer"));
+
+  op.Answer(platform::ModalResult::Ok);
+  autocal->BStartClick();
+  EXPECT_TRUE(autocal->Running());
+  ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
+  ASSERT_EQ(op.Boxes().size(), 2u);
+  for (const auto& box : op.Boxes()) {
+    EXPECT_NE(box.text().indexOf(address.mid(6)), -1) << box.text().toStdString();
+    EXPECT_EQ(box.text().indexOf(QStringLiteral("switched off")), -1) << "nothing was switched on";
+  }
+  EXPECT_TRUE(Frequencies().empty());
+  close(silent);
 }
 
 }  // namespace
