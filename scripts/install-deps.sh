@@ -2,10 +2,11 @@
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
 packages=(build-essential cmake ninja-build clang libclang-rt-14-dev libgtest-dev libgmock-dev
-          libbenchmark-dev qt6-base-dev fonts-liberation2 fp-utils xchm
-          liblxi-dev libtirpc-dev)
+          libbenchmark-dev qt6-base-dev fonts-liberation2 fp-utils xchm)
 # The Python package's tests (Debian's, since pip cannot download here).
 packages+=(python3-pytest python3-venv python3-setuptools python3-wheel)
+# Signal generators: liblxi, which calls libtirpc without naming it.
+packages+=(liblxi-dev libtirpc-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

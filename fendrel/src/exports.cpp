@@ -10,14 +10,22 @@
 #include "model.h"
 #include "strength.h"
 
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 namespace {
 
 using fendrel::CalMode;
 using fendrel::CalReceiver;
 using fendrel::CalTable;
 
-// Destroyed when the library leaves the process, freeing every open table.
 fendrel::CalHandles openTables;
+
+// Tables still open when the library leaves the process are freed then,
+// without being saved.
+void closeAllTables() noexcept { openTables.clear(); }
 
 constexpr int32_t kStrengthSize = 33;
 
@@ -198,3 +206,17 @@ FENDREL_API int32_t DeleteFrequency(int32_t handle, const char* receiverName, in
 }
 
 }  // extern "C"
+
+#if defined(_WIN32)
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_DETACH) closeAllTables();
+  return TRUE;
+}
+#else
+namespace {
+// Defined after openTables, so destroyed before it: at dlclose or at exit.
+struct CloseAtUnload {
+  ~CloseAtUnload() { closeAllTables(); }
+} closeAtUnload;
+}  // namespace
+#endif

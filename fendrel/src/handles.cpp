@@ -23,4 +23,6 @@ bool CalHandles::remove(int32_t handle) {
   return true;
 }
 
+void CalHandles::clear() noexcept { std::vector<std::unique_ptr<CalTable>>().swap(slots_); }
+
 }  // namespace fendrel

@@ -20,6 +20,9 @@ class CalHandles {
   }
   // False for a handle that is not valid.
   bool remove(int32_t handle);
+  // Destroys every table and gives back the list itself; handles start
+  // from 0 again.
+  void clear() noexcept;
 
  private:
   std::vector<std::unique_ptr<CalTable>> slots_;

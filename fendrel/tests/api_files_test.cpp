@@ -1,9 +1,12 @@
 #include <gmock/gmock.h>
+
+#include <string>
+#if !defined(_WIN32)
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <csignal>
-#include <string>
+#endif
 
 #include "api_support.h"
 
@@ -29,7 +32,7 @@ using Files = FileTest;
 
 TEST_F(Files, LoadFailsForMissingFilesFoldersAndFilesWithoutAReceiver) {
   EXPECT_EQ(LoadCALFile(path("missing.cal").c_str()), CAL_ERR_FILE_NOT_FOUND);
-  EXPECT_EQ(LoadCALFile(folder_.c_str()), CAL_ERR_FILE_NOT_FOUND);
+  EXPECT_EQ(LoadCALFile(folder_.string().c_str()), CAL_ERR_FILE_NOT_FOUND);
   EXPECT_EQ(LoadCALFile(write("empty.cal", "").c_str()), CAL_ERR_LOAD);
   EXPECT_EQ(LoadCALFile(write("modes.cal", "[DEFAULT]\r\n" + pointLine(0, 0)).c_str()), CAL_ERR_LOAD);
   // A failed load hands out no handle.
@@ -85,9 +88,19 @@ TEST_F(Files, SaveChecksHandleThenNameThenTheFile) {
   EXPECT_EQ(SaveCALFile(cal + 1, nullptr), CAL_ERR_HANDLE);
   EXPECT_EQ(SaveCALFile(cal, nullptr), CAL_ERR_FILE_NAME);
   EXPECT_EQ(SaveCALFile(cal, path("no/such/folder.cal").c_str()), CAL_ERR_WRITE);
-  EXPECT_EQ(SaveCALFile(cal, folder_.c_str()), CAL_ERR_WRITE);
+  EXPECT_EQ(SaveCALFile(cal, folder_.string().c_str()), CAL_ERR_WRITE);
 }
 
+TEST_F(Files, SaveReplacesAnOldFileAndLeavesNoTemporaryFile) {
+  write("table.cal", "old contents, longer than nothing at all");
+  const int32_t cal = LoadCALFile(write("in.cal", kSample).c_str());
+  ASSERT_EQ(SaveCALFile(cal, path("table.cal").c_str()), CAL_OK);
+  EXPECT_EQ(contents("table.cal"), kSample);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 2);
+}
+
+#if !defined(_WIN32)
+// Device files, file size limits, file modes and symbolic links: POSIX only.
 TEST_F(Files, SaveReportsAWriteErrorOnAFullDevice) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   const int32_t cal = LoadCALFile(nullptr);
@@ -148,6 +161,7 @@ TEST_F(Files, SaveLeavesAFileTheCallerMayNotWrite) {
   EXPECT_EQ(SaveCALFile(cal, old.c_str()), CAL_ERR_WRITE);
   EXPECT_EQ(contents("table.cal"), "old");
 }
+#endif
 
 TEST_F(Files, PointsAfterAReceiverHeaderBeforeItsModesAreDropped) {
   const std::string text = "{VK-2000 receiver}\r\n[AM - Amplitude Modulation]\r\n" + pointLine(100, -10) +

@@ -1,15 +1,28 @@
-# Fails unless the library's dynamic symbol table defines exactly the nine exports.
-execute_process(COMMAND nm -D --defined-only --format=posix ${LIBRARY}
-  OUTPUT_VARIABLE listing RESULT_VARIABLE result)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+# Fails unless the library exports exactly the nine names, undecorated: the
+# dynamic symbol table of the shared object, or the export table of the DLL.
+cmake_minimum_required(VERSION 3.22)
+if(LIBRARY MATCHES "\\.dll$")
+  execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+  # Square brackets would hold list items together.
+  string(REPLACE "[" "<" listing "${listing}")
+  string(REPLACE "]" ">" listing "${listing}")
+  # The name table, "<index> name" lines, ends the export section.
+  string(REGEX MATCH "<Ordinal/Name Pointer> Table[^\n]*\n([\t ]+<[ 0-9]+> [^\n]+\n)*" table "${listing}")
+  string(REGEX MATCHALL "<[ 0-9]+> [^\n]+" names "${table}")
+  list(TRANSFORM names REPLACE "^<[ 0-9]+> " "")
+else()
+  execute_process(COMMAND nm -D --defined-only --format=posix ${LIBRARY}
+    OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+  string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+  set(names "")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE " .*" "" name "${line}")
+    list(APPEND names ${name})
+  endforeach()
 endif()
-string(REGEX MATCHALL "[^\n]+" lines "${listing}")
-set(names "")
-foreach(line IN LISTS lines)
-  string(REGEX REPLACE " .*" "" name "${line}")
-  list(APPEND names ${name})
-endforeach()
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cannot list the exports of ${LIBRARY}")
+endif()
 list(SORT names)
 set(expected DeleteFrequency DeleteMode GetCS GetFrequencies GetModes LoadCALFile PutDBMs SaveCALFile Unload)
 if(NOT names STREQUAL expected)

@@ -1,0 +1,3 @@
+# 64-bit Windows with MinGW-w64.
+set(ORVANTA_MINGW_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
