@@ -46,6 +46,8 @@ class FrequencySweep {
   void Record(Step step);
 
   const std::vector<Step>& Steps() const { return steps_; }
+  // The most steps this frequency can take (the planner never exceeds it).
+  int MostSteps() const { return planner_.MostSteps(); }
   const SweepSettings& Settings() const { return settings_; }
   LevelColumn Fit() const;
 

@@ -39,6 +39,7 @@ SweepPlanner::SweepPlanner(double fromDbm, double toDbm, double finestStepDb)
   // The refinement adds at most about half the coarse pass, so that a
   // 120 dB sweep stays within 60 steps however noisy the readings are.
   refinementsLeft_ = std::max(2, intervals / 2 - 1);
+  mostSteps_ = static_cast<int>(pending_.size()) + refinementsLeft_;
 }
 
 std::optional<double> SweepPlanner::Next() const {

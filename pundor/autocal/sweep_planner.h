@@ -30,6 +30,8 @@ class SweepPlanner {
   // Every step so far, by level.
   const std::vector<LevelReading>& Measured() const { return measured_; }
   double CoarseStepDb() const { return coarseStepDb_; }
+  // The most steps the column can take: for a progress bar's scale.
+  int MostSteps() const { return mostSteps_; }
 
  private:
   void PlanRefinement();
@@ -40,6 +42,7 @@ class SweepPlanner {
 
   double lowDbm_, highDbm_, finestStepDb_, coarseStepDb_;
   int refinementsLeft_ = 0;
+  int mostSteps_ = 0;
   std::vector<double> pending_;  // next level last
   std::vector<LevelReading> measured_;
 };

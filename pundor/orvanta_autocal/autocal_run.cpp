@@ -219,10 +219,28 @@ class Run {
   std::ofstream log_;
 };
 
+// Output off, over a new connection when the old one has failed. The reason
+// when it could not be done.
+std::string SwitchOff(instruments::SignalGenerator& generator, const Reconnect& reconnect) {
+  try {
+    generator.SetOutput(false);
+    return {};
+  } catch (const std::exception& error) {
+    if (!reconnect) return error.what();
+    try {
+      reconnect()->SetOutput(false);
+      return {};
+    } catch (const std::exception& again) {
+      return again.what();
+    }
+  }
+}
+
 }  // namespace
 
 void RunAutocal(const AutocalOptions& options, instruments::SignalGenerator& generator,
-                std::span<TVelkaro_API* const> drivers, std::ostream& out, bool progress) {
+                std::span<TVelkaro_API* const> drivers, std::ostream& out, bool progress,
+                const Reconnect& reconnect) {
   std::exception_ptr failure;
   try {
     Run run(options, generator, drivers, out, progress);
@@ -235,12 +253,7 @@ void RunAutocal(const AutocalOptions& options, instruments::SignalGenerator& gen
   } catch (...) {
     failure = std::current_exception();
   }
-  std::string switchOffFailure;
-  try {
-    generator.SetOutput(false);
-  } catch (const std::exception& error) {
-    switchOffFailure = error.what();
-  }
+  const std::string switchOffFailure = SwitchOff(generator, reconnect);
   if (!failure && switchOffFailure.empty()) return;
   if (!failure) throw std::runtime_error("cannot switch the generator's output off: " + switchOffFailure);
   if (switchOffFailure.empty()) std::rethrow_exception(failure);

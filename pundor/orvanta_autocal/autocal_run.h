@@ -3,15 +3,22 @@
 // each frequency with the generator, write each finished column into the
 // table and save it. The generator's output is off again at the end of every
 // run, failed ones included.
+#include <functional>
 #include <iosfwd>
+#include <memory>
 #include <span>
 
 #include "autocal_options.h"
 #include "instruments/signal_generator.h"
 #include "receivers/velkaro_api.h"
 
+// A fresh connection to the generator, for switching its output off when the
+// run's own connection failed.
+using Reconnect = std::function<std::unique_ptr<instruments::SignalGenerator>()>;
+
 // Raises std::runtime_error (or instruments::GeneratorError) with a message
 // for the operator; the table file then holds the columns finished before.
 // `progress`: a line rewritten after every step (a terminal), else nothing.
 void RunAutocal(const AutocalOptions& options, instruments::SignalGenerator& generator,
-                std::span<TVelkaro_API* const> drivers, std::ostream& out, bool progress);
+                std::span<TVelkaro_API* const> drivers, std::ostream& out, bool progress,
+                const Reconnect& reconnect = {});

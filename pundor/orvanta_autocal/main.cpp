@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
     TVelkaro_C4 c4;
     TVelkaro_C5 c5;
     TVelkaro_API* const drivers[] = {&classic, &c1, &c2, &c3, &c4, &c5};
-    RunAutocal(options, *generator, drivers, std::cout, isatty(STDOUT_FILENO));
+    RunAutocal(options, *generator, drivers, std::cout, isatty(STDOUT_FILENO),
+               [&] { return instruments::ConnectGenerator(options.generator, options.timeout, *dialect); });
     return 0;
   } catch (const UsageError& error) {
     std::cerr << "orvanta-autocal: " << error.what() << "\n\n" << kAutocalUsage;

@@ -32,6 +32,7 @@ TEST(Sweep, StepsRefineOnlyAtTheKneesAndTheColumnFillsWhatWasNeverRead) {
   EXPECT_DOUBLE_EQ(levels.front(), -130);
   EXPECT_DOUBLE_EQ(levels.back(), -10);
   EXPECT_LT(levels.size(), 50u);
+  EXPECT_EQ(sweep.MostSteps(), 41 + 19);
   for (std::size_t i = 1; i < levels.size(); ++i) {
     EXPECT_GE(levels[i] - levels[i - 1], settings.finestStepDb - 1e-9);
     // Inside the flat stretches the coarse pass is enough.

@@ -108,7 +108,7 @@ class AutocalRun : public ::testing::Test {
     TVelkaro_C5 c5;
     TVelkaro_API* const drivers[] = {&classic, &c1, &c2, &c3, &c4, &c5};
     try {
-      RunAutocal(ParseAutocalOptions(arguments), generator, drivers, output, false);
+      RunAutocal(ParseAutocalOptions(arguments), generator, drivers, output, false, reconnect);
       return "";
     } catch (const std::exception& error) {
       return error.what();
@@ -126,6 +126,7 @@ class AutocalRun : public ::testing::Test {
 
   fs::path folder_;
   FakeGenerator generator;
+  Reconnect reconnect;  // none unless a test gives one
   std::ostringstream output;
 };
 
@@ -218,7 +219,7 @@ TEST_F(AutocalRun, AFailureMidRunEndsWithItsMessageOutputOffAndOnlyFinishedColum
        "fake://sg did not answer within 5000 ms (*OPC?)\nThe generator's output could not be switched off: "
        "fake://sg did not answer within 5000 ms (output off)"},
       {"dropped", [](FakeGenerator& g) { g.failure = "fake://sg closed the connection"; },
-       "fake://sg closed the connection"},
+       "fake://sg closed the connection (*OPC?)"},
       {"unplugged",
        [&](FakeGenerator&) {
          sim::UpdateState(state, [](sim::SharedState& shared) { shared.SetPlugged("C4000815", false); });
@@ -243,6 +244,27 @@ TEST_F(AutocalRun, AFailureMidRunEndsWithItsMessageOutputOffAndOnlyFinishedColum
     EXPECT_EQ(output.str().find("10 MHz: "), 0u) << output.str();
     output.str("");
   }
+
+  // Given a way to reconnect, a lost connection still ends with the output
+  // off: over a new connection.
+  std::vector<std::string> callsAfterwards;
+  reconnect = [&] {
+    auto fresh = std::make_unique<FakeGenerator>();
+    fresh->state = state;
+    fresh->onLevel = [&](int) { callsAfterwards.push_back("level"); };
+    callsAfterwards.push_back("connected");
+    return fresh;
+  };
+  generator = FakeGenerator();
+  generator.state = state;
+  sim::UpdateState(state, [](sim::SharedState& shared) { shared = sim::SharedState(); });
+  generator.onLevel = [&](int levels) {
+    if (levels == 60) generator.failure = "fake://sg closed the connection";
+  };
+  EXPECT_EQ(Run({"--generator", "fake://sg", "--receiver", "C4000815", "--mode", "FMW", "--frequencies",
+                 "10M,20M", "--levels", "-130:-10", "--out", (folder_ / "reconnected.cal").string()}),
+            "fake://sg closed the connection (*OPC?)");
+  EXPECT_EQ(callsAfterwards, std::vector<std::string>{"connected"});
 }
 
 TEST_F(AutocalRun, WhatCannotWorkIsRefusedBeforeTheGeneratorIsTouched) {
