@@ -30,7 +30,6 @@ TFSelectForm::TFSelectForm() : TCaptionedForm(QStringLiteral("Copy"), 247, 230) 
   F->SetFixedRows(0);
   F->SetFixedCols(0);
   F->SetDefaultColWidth(120);
-  F->SetColWidth(0, F->width());
   F->SetDefaultRowHeight(14);
   F->SetOptions(goRowSelect);
   F->SetDefaultDrawing(false);

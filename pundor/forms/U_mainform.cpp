@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QKeySequence>
-#include <QLocale>
 #include <QMenu>
 #include <QPainter>
 #include <algorithm>
@@ -31,6 +30,7 @@
 #include "receivers/text_helpers.h"
 #include "widgets/datafont.h"
 #include "widgets/frequencyedit.h"
+#include "widgets/leveltext.h"
 #include "widgets/mylabel.h"
 #include "widgets/myscrollbar.h"
 #include "widgets/myupdown.h"
@@ -61,7 +61,9 @@ QString FromLocal(const std::string& text) { return QString::fromLocal8Bit(text.
 TstPanel* MakePanel(QWidget* parent, const QRect& rect) {
   auto* panel = new TstPanel(parent);
   panel->setGeometry(rect);
-  panel->setFocusPolicy(Qt::ClickFocus);
+  // Only the commands move the focus here (FocusPanel): a press on a button
+  // of the group must not take a typed frequency.
+  panel->setFocusPolicy(Qt::NoFocus);
   return panel;
 }
 
@@ -104,6 +106,12 @@ TmyScrollBar* MakeListScrollBar(QWidget* parent, const QRect& rect) {
   bar->setGeometry(rect);
   bar->hide();
   return bar;
+}
+
+// The open mark lives on column 1 and is drawn in column 0.
+void SetOpenMark(TStringGrid* devices, int row, bool open) {
+  devices->SetObject(1, row, open ? 1 : 0);
+  devices->InvalidateCell(0, row);
 }
 
 // Fills a list cell's background and sets the pen for its text.
@@ -213,7 +221,6 @@ void TMainForm::CreateFrequencyPanel() {
   FsP = MakeGroup(this, QStringLiteral("Frequencies"), QRect(208, 22, 170, 210));
   F = MakeList(FsP, QRect(6, 18, 144, 164));
   F->SetDefaultColWidth(120);
-  F->SetColWidth(0, 144);
   FSB = MakeListScrollBar(FsP, QRect(151, 18, 13, 164));
   stSpeedButton8 =
       MakeButton(FsP, QStringLiteral("Add"), QStringLiteral("Adds new frequnecy point into the list"),
@@ -460,8 +467,7 @@ void TMainForm::DDrawCell(int col, int row, const QRect& rect, QPainter& painter
   if (col == 0 && D->Objects(1, row) != 0) {
     painter.setPen(kOpenMarkColor);
     painter.setBrush(kOpenMarkColor);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.drawEllipse(QRectF(rect.adjusted(3, 3, -3, -3)));
+    painter.drawEllipse(rect.adjusted(3, 3, -4, -4));
   } else if (col == 1) {
     const QRect text = rect.adjusted(1, 0, -2, 0);
     if (!DevicesPresent) {
@@ -534,7 +540,7 @@ void TMainForm::OpenReceiverOf(int row) {
   }
   Fq->SetValue(DecodeFrequencyWord(OpenDriver->GetFrequency()));
   OpenRow = row;
-  D->SetObject(1, row, 1);
+  SetOpenMark(D, row, true);
   BSelect->setEnabled(false);
   UpdateTableControls();
   EMode->SetAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -565,7 +571,7 @@ void TMainForm::CloseReceiver() {
   if (OpenDevice) {
     if (OpenDriver) OpenDriver->Close();
     OpenDriver = nullptr;
-    if (OpenRow >= 0 && OpenRow < D->RowCount()) D->SetObject(1, OpenRow, 0);
+    if (OpenRow >= 0 && OpenRow < D->RowCount()) SetOpenMark(D, OpenRow, false);
     ReleaseTable();
     OpenDevice = nullptr;
   }
@@ -796,7 +802,7 @@ void TMainForm::ShowLevel(int raw) {
   const int32_t result =
       calibration::GetCS(CalHandle, ReceiverName.c_str(), CurrentMode(), Fq->Value(), &strength);
   if (result == CAL_OK) {
-    LdBm->SetCaption(QLocale().toString(strength.DBm, 'f', 1) + QStringLiteral(" dBm"));
+    LdBm->SetCaption(FormatLevel(strength.DBm) + QStringLiteral(" dBm"));
     LdBm->show();
   } else {
     LdBm->hide();

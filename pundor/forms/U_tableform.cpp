@@ -14,6 +14,7 @@
 #include "forms/calibration_library.h"
 #include "forms/known_receivers.h"
 #include "platform/application.h"
+#include "widgets/leveltext.h"
 #include "widgets/myintedit.h"
 #include "widgets/mylabel.h"
 #include "widgets/stalignedit.h"
@@ -45,10 +46,6 @@ const QColor kHeaderText(0xff, 0xff, 0x00);
 const QColor kCurrentRawText(0xff, 0x00, 0x00);
 const QColor kRawText(0x00, 0x80, 0x00);
 const QColor kLevelText(0x00, 0xff, 0x00);
-
-QString LevelText(double level) {
-  return QString::asprintf("%.01f", level).replace('.', QLocale().decimalPoint());
-}
 
 // Right-aligned text ending 2 pixels left of the cell's right edge.
 void DrawCellText(QPainter& painter, const QRect& rect, int top, const QString& text) {
@@ -175,7 +172,7 @@ void TTableForm::LoadTable(const TLevelTable& levels, const QString& title) {
 }
 
 void TTableForm::SetLevelCell(int idx, double level) {
-  T->SetCell(DBmCol(idx), EntryRow(idx), LevelText(level));
+  T->SetCell(DBmCol(idx), EntryRow(idx), FormatLevel(level));
 }
 
 void TTableForm::SetCurrentRaw(uint8_t raw) {
@@ -207,9 +204,12 @@ void TTableForm::TDrawCell(int col, int row, const QRect& rect, QPainter& painte
   else if (entry && idx == CurrentRaw)
     background = kCurrentRaw;
   painter.fillRect(rect, background);
+  // The grid lines lie in the room right of and below the cell.
   painter.setPen(kBackground);
-  painter.drawLine(rect.bottomLeft(), rect.bottomRight());
-  painter.drawLine(rect.bottomRight(), rect.topRight());
+  const int lineX = rect.right() + 1;
+  const int lineY = rect.bottom() + 1;
+  painter.drawLine(rect.left(), lineY, lineX, lineY);
+  painter.drawLine(lineX, lineY, lineX, rect.top());
 
   if (fixed) {
     painter.setPen(kHeaderText);
@@ -245,11 +245,11 @@ void TTableForm::TKeyPress(QChar& key) {
 }
 
 void TTableForm::EditEntry(int idx, int col, int row) {
-  EditValForm->V->setText(LevelText(Levels[idx]));
+  EditValForm->V->setText(FormatLevel(Levels[idx]));
   EditValForm->L->SetCaption(QString::number(idx));
   if (EditValForm->ShowModal() != platform::ModalResult::Ok) return;
   const double value = EditValForm->Value;
-  T->SetCell(col, row, LevelText(value));
+  T->SetCell(col, row, FormatLevel(value));
   Levels[idx] = value;
   if (GraphForm) GraphForm->Set->SetValue(idx, value);
   Modified = true;
@@ -305,6 +305,8 @@ void TTableForm::stSpeedButton4Click() {
   // Tied to this window so that its modality does not block the graph.
   GraphForm->winId();
   GraphForm->windowHandle()->setTransientParent(windowHandle());
+  // Where the operator put it stays; a hidden one opens beside the editor.
+  if (!GraphForm->isVisible()) GraphForm->MoveBeside(*this);
   GraphForm->show();
   GraphForm->raise();
 }

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QBitmap>
 #include <QEnterEvent>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -15,6 +14,7 @@
 
 #include "platform/error.h"
 #include "platform/pointer_clip.h"
+#include "widgets/leveltext.h"
 
 // Resources of a static library are registered by hand, outside any namespace.
 static void InitGraphResources() { Q_INIT_RESOURCE(graph_cursors); }
@@ -78,10 +78,6 @@ void TextAt(QPainter& painter, int x, int top, const QString& text) {
 void OutlinePixels(QPainter& painter, const QRect& area) {
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(area.adjusted(0, 0, -1, -1));
-}
-
-QString FormatLevel(double level) {
-  return QString::asprintf("%.1f", level).replace(QLatin1Char('.'), QLocale().decimalPoint());
 }
 
 QCursor LoadCursor(const QString& name) {

@@ -18,25 +18,42 @@ void Application::Adopt(std::unique_ptr<Form> form, std::function<void()> forget
 
 void Application::Run() {
   Form* mainForm = MainForm();
-  if (mainForm) mainForm->setAttribute(Qt::WA_QuitOnClose, true);
-  if (!terminated_) {
-    if (mainForm && showMainForm_) mainForm->show();
+  if (!terminated_ && mainForm && showMainForm_) mainForm->show();
+  // Showing the main window runs its first device search, which processes
+  // messages: the window may already be closed again here.
+  if (!terminated_ && !mainFormClosed_) {
+    running_ = true;
     try {
       exec();
     } catch (const std::exception& error) {
       ShowException(error);
     }
+    running_ = false;
   }
   DestroyForms();
   terminated_ = false;
+  mainFormClosed_ = false;
   showMainForm_ = true;
 }
 
 void Application::Terminate() {
   terminated_ = true;
   Form::CancelAllModal();
-  // Leaves every running event loop without asking the windows to close.
-  exit(0);
+  LeaveMessageLoop();
+}
+
+// Whenever the main window closes, also before the message loop runs or
+// inside a nested one, the program ends.
+void Application::MainFormClosed() {
+  mainFormClosed_ = true;
+  LeaveMessageLoop();
+}
+
+// Leaves every running event loop without asking the windows to close. Before
+// Run's loop starts there is none to leave, and Qt would keep the request for
+// every event loop started later (modal windows included).
+void Application::LeaveMessageLoop() {
+  if (running_) exit(0);
 }
 
 void Application::DestroyForms() {
@@ -52,7 +69,9 @@ void Application::ShowException(const std::exception& error) { ShowError(QString
 
 bool Application::notify(QObject* receiver, QEvent* event) {
   try {
-    return QApplication::notify(receiver, event);
+    const bool handled = QApplication::notify(receiver, event);
+    if (event->type() == QEvent::Close && event->isAccepted() && receiver == MainForm()) MainFormClosed();
+    return handled;
   } catch (const std::exception& error) {
     ShowException(error);
   }

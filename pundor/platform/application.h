@@ -22,8 +22,10 @@ class Application : public QApplication {
   // is not one of these.
   static Application* Instance();
 
-  QString Title() const { return applicationDisplayName(); }
-  void SetTitle(const QString& title) { setApplicationDisplayName(title); }
+  // The program's title. Not Qt's display name: the desktop would append
+  // that to the caption of every box and dialog.
+  QString Title() const { return title_; }
+  void SetTitle(const QString& title) { title_ = title; }
 
   // Whether Run shows the main window first; the main window decides.
   bool ShowMainForm() const { return showMainForm_; }
@@ -39,9 +41,10 @@ class Application : public QApplication {
   }
   Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front().form.get(); }
 
-  // Runs the message loop until the main window closes or Terminate is
-  // called, then destroys the forms in reverse order of creation. Returns at
-  // once (after the clean-up) when Terminate was called before.
+  // Runs the message loop until the main window closes (at any time, also
+  // while it is being shown) or Terminate is called, then destroys the forms
+  // in reverse order of creation. Returns at once (after the clean-up) when
+  // Terminate was called before.
   void Run();
   // Ends the program: cancels modal windows and leaves the message loop.
   void Terminate();
@@ -59,9 +62,14 @@ class Application : public QApplication {
   };
   void Adopt(std::unique_ptr<Form> form, std::function<void()> forget);
   void DestroyForms();
+  void MainFormClosed();
+  void LeaveMessageLoop();
 
+  QString title_;
   bool showMainForm_ = true;
   bool terminated_ = false;
+  bool mainFormClosed_ = false;
+  bool running_ = false;  // Run's message loop is running
   std::vector<OwnedForm> forms_;
 };
 

@@ -10,32 +10,36 @@
 namespace platform {
 namespace {
 
-// "*.cal;*.txt" -> "*.cal *.CAL *.txt *.TXT"
-QString BothCasePatterns(const QString& patterns) {
+// "*.cal;*.txt" -> "*.cal *.txt"
+QString PatternList(const QString& patterns) {
   QStringList result;
-  for (const QString& pattern : patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-    const QString trimmed = pattern.trimmed();
-    for (const QString& variant : {trimmed.toLower(), trimmed.toUpper()})
-      if (!result.contains(variant)) result << variant;
-  }
+  for (const QString& pattern : patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+    result << pattern.trimmed();
   return result.join(QLatin1Char(' '));
 }
 
-// Qt reads the patterns from the last parentheses of a filter, so the
-// description's own "(*.CAL)" is replaced by the real patterns.
-QString WithoutPatternList(const QString& description) {
-  static const QRegularExpression trailingParentheses(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
-  return QString(description).remove(trailingParentheses);
+// Qt reads the patterns from the last parentheses of a filter's text.
+QString TrailingPatterns(const QString& description) {
+  static const QRegularExpression trailingParentheses(QStringLiteral("\\(([^()]*)\\)\\s*$"));
+  return trailingParentheses.match(description).captured(1).simplified();
 }
 
 }  // namespace
 
+// A description whose parentheses already name the patterns, in any letter
+// case ("Files (*.CAL)" for "*.cal"), is shown as written: the dialog matches
+// names in any letter case. Others get the patterns appended.
 QStringList QtNameFilters(const QString& windowsFilter) {
   const QStringList parts = windowsFilter.split(QLatin1Char('|'));
   QStringList filters;
-  for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-    filters << WithoutPatternList(parts[i]) + QStringLiteral(" (") + BothCasePatterns(parts[i + 1]) +
-                   QLatin1Char(')');
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    const QString description = parts[i].trimmed();
+    const QString patterns = PatternList(parts[i + 1]);
+    if (TrailingPatterns(description).compare(patterns, Qt::CaseInsensitive) == 0)
+      filters << description;
+    else
+      filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+  }
   return filters;
 }
 
@@ -85,6 +89,7 @@ std::optional<QString> FileDialog::RunQtDialog(QWidget* owner) {
   dialog.setFileMode(opening && request_.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !request_.confirmOverwrite);
   dialog.setNameFilters(QtNameFilters(request_.filter));
+  dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
   dialog.setDefaultSuffix(request_.defaultExtension);
   if (!request_.fileName.isEmpty()) dialog.selectFile(request_.fileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

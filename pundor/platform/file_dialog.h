@@ -73,8 +73,9 @@ class FileDialog {
   std::shared_ptr<std::function<void()>> cancel_;
 };
 
-// Turns a Windows style filter into Qt name filters. Patterns match in either
-// letter case, as they do on Windows ("*.cal" also shows "A.CAL").
+// Turns a Windows style filter into Qt name filters; a description that
+// names its patterns is shown as written. The dialog matches names in any
+// letter case, as Windows does ("*.cal" also shows "A.CAL").
 QStringList QtNameFilters(const QString& windowsFilter);
 
 }  // namespace platform

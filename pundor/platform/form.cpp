@@ -75,6 +75,23 @@ void Form::CenterOnScreen() {
   move(frame.topLeft());
 }
 
+void Form::MoveBeside(const QWidget& anchor) {
+  const QScreen* screen = anchor.screen() ? anchor.screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  move(PlaceBeside(frameGeometry().size(), anchor.frameGeometry(), screen->availableGeometry()));
+}
+
+QPoint PlaceBeside(const QSize& size, const QRect& anchor, const QRect& area) {
+  QRect placed(QPoint(anchor.right() + 1, anchor.top()), size);
+  if (placed.right() > area.right()) placed.moveRight(anchor.left() - 1);
+  if (placed.left() < area.left()) placed.moveCenter(area.center());
+  placed.moveBottom(std::min(placed.bottom(), area.bottom()));
+  placed.moveTop(std::max(placed.top(), area.top()));
+  placed.moveRight(std::min(placed.right(), area.right()));
+  placed.moveLeft(std::max(placed.left(), area.left()));
+  return placed.topLeft();
+}
+
 bool Form::CloseAllowed() {
   bool canClose = true;
   if (OnCloseQuery) OnCloseQuery(this, canClose);

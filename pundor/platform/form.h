@@ -35,6 +35,8 @@ class Form : public QWidget {
 
   // Places the window in the middle of its screen.
   void CenterOnScreen();
+  // Places the window beside `anchor` on the anchor's screen (PlaceBeside).
+  void MoveBeside(const QWidget& anchor);
 
   std::function<void(Form* sender)> OnShow;
   std::function<void(Form* sender)> OnHide;
@@ -57,5 +59,10 @@ class Form : public QWidget {
   ModalResult result_ = ModalResult::None;
   QEventLoop* modalLoop_ = nullptr;
 };
+
+// Where a window of `size` goes beside `anchor`: right of it where `area`
+// has room, else left of it, else centred in `area`; level with the anchor's
+// top and kept inside `area` as far as it fits.
+QPoint PlaceBeside(const QSize& size, const QRect& anchor, const QRect& area);
 
 }  // namespace platform

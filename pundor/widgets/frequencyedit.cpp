@@ -49,7 +49,9 @@ QString FixedText(int64_t hz, int unitDigits, int decimals, int optional) {
   const uint64_t rounded = (magnitude + step / 2) / step * step;
   const uint64_t unit = PowerOfTen(unitDigits);
   QString text = QString::number(rounded / unit);
-  QString fraction = QString::number((rounded % unit) / step).rightJustified(decimals, u'0');
+  // Whole units (kHz at 1 kHz resolution) have no fraction at all.
+  QString fraction;
+  if (decimals > 0) fraction = QString::number((rounded % unit) / step).rightJustified(decimals, u'0');
   for (int i = 0; i < optional && fraction.endsWith(u'0'); ++i) fraction.chop(1);
   if (!fraction.isEmpty()) text += DecimalSeparator() + fraction;
   if (hz < 0 && rounded != 0) text.prepend(u'-');

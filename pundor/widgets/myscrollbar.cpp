@@ -42,7 +42,7 @@ TmyScrollBar::TmyScrollBar(QWidget* parent)
   panel_->OnMouseDown = [this](TstPanel*, QMouseEvent* event) { PanelPressed(event); };
   thumb_->OnMouseDown = [this](TstSpeedButton*, QMouseEvent* event) { ThumbPressed(event); };
   thumb_->OnMouseMove = [this](TstSpeedButton*, QMouseEvent* event) { ThumbMoved(event); };
-  thumb_->OnMouseUp = [this](TstSpeedButton*, QMouseEvent*) { thumbHeld_ = false; };
+  thumb_->OnPressEnd = [this](TstSpeedButton*) { thumbHeld_ = false; };
 
   SetKind(TScrollBarKind::sbHorizontal);
   resize(sizeHint());

@@ -53,7 +53,7 @@ TmyUpDown::TmyUpDown(QWidget* parent)
   middle_->SetKeepMouse(true);
   middle_->OnMouseDown = [this](TstSpeedButton*, QMouseEvent* event) { MiddlePressed(event); };
   middle_->OnMouseMove = [this](TstSpeedButton*, QMouseEvent* event) { MiddleMoved(event); };
-  middle_->OnMouseUp = [this](TstSpeedButton*, QMouseEvent*) { MiddleReleased(); };
+  middle_->OnPressEnd = [this](TstSpeedButton*) { MiddleReleased(); };
   SetSpeed(100);
   ApplyColors();
   resize(17, 25);
@@ -215,9 +215,10 @@ void TmyUpDown::MiddleMoved(QMouseEvent* event) {
   }
 }
 
+// Every end of a drag, moved or not, and also a drag ended by losing the mouse.
 void TmyUpDown::MiddleReleased() {
-  const bool started = dragStarted_;
+  if (!dragging_) return;
   dragging_ = false;
   dragStarted_ = false;
-  if (started && OnMiddleEnd) OnMiddleEnd(this);
+  if (OnMiddleEnd) OnMiddleEnd(this);
 }

@@ -119,10 +119,15 @@ void TStringGrid::SetSelectedColor(const QColor& color) { SetColorField(selected
 void TStringGrid::SetSelectedFontColor(const QColor& color) { SetColorField(selectedFontColor_, color); }
 void TStringGrid::SetGridLineColor(const QColor& color) { SetColorField(gridLineColor_, color); }
 
-// A grid line takes room only where the scrolling cells show lines; the fixed
-// line options only decide whether that room is painted as a line.
-int TStringGrid::ColLineWidth() const { return options_ & goVertLine ? gridLineWidth_ : 0; }
-int TStringGrid::RowLineWidth() const { return options_ & goHorzLine ? gridLineWidth_ : 0; }
+// Either kind of line (fixed or scrolling) keeps room for the lines between
+// all cells, so that the cells of a grid with lines only around its fixed
+// cells stay in step; the options decide where that room is painted as a line.
+int TStringGrid::ColLineWidth() const {
+  return options_ & (goVertLine | goFixedVertLine) ? gridLineWidth_ : 0;
+}
+int TStringGrid::RowLineWidth() const {
+  return options_ & (goHorzLine | goFixedHorzLine) ? gridLineWidth_ : 0;
+}
 int TStringGrid::RowExtent() const { return defaultRowHeight_ + RowLineWidth(); }
 
 int TStringGrid::ColLeft(int col) const {

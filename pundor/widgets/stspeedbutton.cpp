@@ -71,10 +71,12 @@ void TstSpeedButton::SetDown(bool down) {
   Invalidate();
 }
 
-void TstSpeedButton::StopTracking() {
+void TstSpeedButton::EndPress() {
+  if (!tracking_) return;
   tracking_ = false;
   repeat_.stop();
   SetDown(false);
+  if (OnPressEnd) OnPressEnd(this);
 }
 
 void TstSpeedButton::mousePressEvent(QMouseEvent* event) {
@@ -95,8 +97,7 @@ void TstSpeedButton::mouseMoveEvent(QMouseEvent* event) {
 void TstSpeedButton::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !tracking_) return TstDrawnWidget::mouseReleaseEvent(event);
   const bool overButton = rect().contains(event->position().toPoint());
-  StopTracking();
-  if (OnMouseUp) OnMouseUp(this, event);
+  EndPress();
   if (overButton && OnClick) OnClick(this);
 }
 
@@ -109,7 +110,20 @@ void TstSpeedButton::RepeatTick() {
 
 void TstSpeedButton::changeEvent(QEvent* event) {
   TstDrawnWidget::changeEvent(event);
-  if (event->type() == QEvent::EnabledChange && !isEnabled()) StopTracking();
+  if (event->type() == QEvent::EnabledChange && !isEnabled()) EndPress();
+}
+
+bool TstSpeedButton::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::WindowBlocked:
+    case QEvent::WindowDeactivate:
+    case QEvent::Hide:
+      EndPress();
+      break;
+    default:
+      break;
+  }
+  return TstDrawnWidget::event(event);
 }
 
 QColor TstSpeedButton::FaceColor() const {

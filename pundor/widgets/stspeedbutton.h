@@ -3,6 +3,9 @@
 // press-and-repeat behaviour that every arrow of the composite controls uses:
 // OnPress fires at the press, then, once Delay ms have passed, every Speed ms
 // while the button stays pressed. OnClick fires on a release over the button.
+// A press ends however the button loses the mouse: a release anywhere, or its
+// window blocked by a modal window, deactivated or hidden, or the button
+// hidden or disabled (a release that then goes elsewhere never reaches it).
 #include <QColor>
 #include <QElapsedTimer>
 #include <QString>
@@ -63,7 +66,8 @@ class TstSpeedButton : public TstDrawnWidget {
   std::function<void(TstSpeedButton*)> OnPress;
   std::function<void(TstSpeedButton*, QMouseEvent*)> OnMouseDown;
   std::function<void(TstSpeedButton*, QMouseEvent*)> OnMouseMove;
-  std::function<void(TstSpeedButton*, QMouseEvent*)> OnMouseUp;
+  // The press ended, released or lost.
+  std::function<void(TstSpeedButton*)> OnPressEnd;
 
  protected:
   void Render(QPainter& painter) override;
@@ -72,10 +76,11 @@ class TstSpeedButton : public TstDrawnWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void SetDown(bool down);
-  void StopTracking();
+  void EndPress();
   void RepeatTick();
   void SetColorField(QColor& field, const QColor& color);
   QColor FaceColor() const;

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QThread>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 
 #include "forms/U_mainform.h"
+#include "forms/U_searchadform.h"
 #include "forms/U_tableform.h"
 #include "forms/program.h"
 #include "graph/U_graphform.h"
@@ -98,6 +101,22 @@ TEST(ShowLibraryError, ShowsNothingForSuccessHandlesSizesAndMinus18) {
 class StartUp : public Binding {
  protected:
   platform::Application& App() { return *platform::Application::Instance(); }
+
+  // Runs `action` at the first processing of messages at which `ready` holds
+  // (dropped with `guard`).
+  static void WhenReady(QObject* guard, std::function<bool()> ready, std::function<void()> action) {
+    platform::Post(guard, [=] { ready() ? action() : WhenReady(guard, ready, action); });
+  }
+  // A program that kept running without its main window would sit in its
+  // message loop for good: leave it, and tell the test.
+  void EndLoopLeftRunning(QObject* guard, bool& leftRunning) {
+    WhenReady(
+        guard, [] { return QThread::currentThread()->loopLevel() > 0; },
+        [this, &leftRunning] {
+          leftRunning = true;
+          App().exit(0);
+        });
+  }
 };
 
 TEST_F(StartUp, WithoutTheLibraryEndsWithoutShowingTheMainWindow) {
@@ -128,6 +147,8 @@ TEST_F(StartUp, ShowsTheMainWindowTitledOrvantaAndEndsWhenItCloses) {
   bool allFormsCreated = false;
   // Closed like an operator would: once the window is up and no longer busy
   // with its device search, which disables it.
+  QObject guard;
+  bool leftRunning = false;
   QTimer closer;
   closer.setInterval(20);
   QObject::connect(&closer, &QTimer::timeout, [&] {
@@ -136,16 +157,38 @@ TEST_F(StartUp, ShowsTheMainWindowTitledOrvantaAndEndsWhenItCloses) {
     title = MainForm->windowTitle();
     allFormsCreated = GraphForm && TableForm && !GraphForm->isVisible();
     closer.stop();
-    MainForm->close();
+    EXPECT_TRUE(MainForm->close());
+    EndLoopLeftRunning(&guard, leftRunning);
   });
   closer.start();
   EXPECT_EQ(RunCalibrator(App()), 0);
+  EXPECT_FALSE(leftRunning);
   EXPECT_TRUE(shown);
   EXPECT_EQ(title, "Orvanta");
   EXPECT_EQ(App().Title(), "Orvanta");
   EXPECT_TRUE(allFormsCreated);
   EXPECT_EQ(MainForm, nullptr);
   EXPECT_EQ(TableForm, nullptr);
+}
+
+// The first device search processes messages before the message loop runs;
+// the operator may close the window right then.
+TEST_F(StartUp, EndsWhenTheMainWindowClosesDuringTheFirstDeviceSearch) {
+  TestOperator op;
+  platform::SetProgramFolder(kFakes / "fendrel-complete");
+  QObject guard;
+  bool closedWhileSearching = false;
+  bool leftRunning = false;
+  WhenReady(
+      &guard, [] { return MainForm && MainForm->isVisible() && SearchADForm && SearchADForm->isVisible(); },
+      [&] {
+        closedWhileSearching = MainForm->close();
+        EndLoopLeftRunning(&guard, leftRunning);
+      });
+  EXPECT_EQ(RunCalibrator(App()), 0);
+  EXPECT_TRUE(closedWhileSearching);
+  EXPECT_FALSE(leftRunning);
+  EXPECT_EQ(MainForm, nullptr);
 }
 
 }  // namespace

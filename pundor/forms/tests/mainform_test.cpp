@@ -8,12 +8,14 @@
 #include <QPainter>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <fstream>
 
-#include "platform/html_help.h"
+#include "forms/U_fselectform.h"
 #include "forms/U_reconnectform.h"
 #include "forms/calibration_library.h"
 #include "main_window_fixture.h"
+#include "platform/html_help.h"
 #include "widgets/frequencyedit.h"
 #include "widgets/mylabel.h"
 #include "widgets/myscrollbar.h"
@@ -418,7 +420,10 @@ TEST_F(MainWindowTest, GaugeFollowsTheGeneratorWithinOneTick) {
   EXPECT_FALSE(form->LdBm->isVisible()) << "no table, no level";
 }
 
+// "%.01f dBm" with the user's decimal separator but C's minus sign.
 TEST_F(MainWindowTest, LevelLabelShowsTheCalibratedLevelAndHidesWithoutPoints) {
+  const QLocale previous;
+  QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
   CreateWindow();
   OpenReceiver(kClassicA1Row);
   form->Fq->SetValue(7'100'000);
@@ -426,7 +431,8 @@ TEST_F(MainWindowTest, LevelLabelShowsTheCalibratedLevelAndHidesWithoutPoints) {
   form->TTimer();
   const int raw = form->G->Current();
   EXPECT_FALSE(form->LdBm->isHidden());
-  EXPECT_EQ(form->LdBm->Caption(), QLocale().toString(-130.0 + raw * 0.5, 'f', 1) + " dBm");
+  EXPECT_EQ(form->LdBm->Caption(), QString::number(-130.0 + raw * 0.5, 'f', 1).replace('.', ',') + " dBm");
+  QLocale::setDefault(previous);
 
   form->MUDDirection(+1);  // AM: no points
   form->TTimer();
@@ -599,6 +605,100 @@ TEST_F(MainWindowTest, FrequencyRowsShowTheirNumberAndTextOnlyWithATable) {
   for (int x = 0; x < image.width(); ++x)
     for (int y = 0; y < image.height(); ++y) text = text || image.pixelColor(x, y).value() < 0x40;
   EXPECT_TRUE(text) << "black text on the highlight";
+}
+
+namespace {
+
+// The rightmost pixel of a row of a list that is not the list's background.
+int RightmostTextPixel(TStringGrid* grid, int row) {
+  const QImage image = grid->grab().toImage();
+  const QRect cells = grid->CellRect(0, row);
+  int rightmost = -1;
+  for (int y = cells.top(); y <= cells.bottom(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixelColor(x, y) != QColor(0x42, 0x42, 0x42)) rightmost = std::max(rightmost, x);
+  return rightmost;
+}
+
+}  // namespace
+
+// Column 0 of both frequency lists is 120 pixels: the text ends 2 pixels
+// before its right edge.
+TEST_F(MainWindowTest, FrequencyListsShowTheirTextInA120PixelColumn) {
+  CreateWindow();
+  TFSelectForm selection;
+  FSelectForm = &selection;
+  OpenReceiver(kClassicA1Row);
+  OpenTable(WriteTable("two.cal", 0, {7'100'000, 14'200'000}));
+  FSelectForm = nullptr;
+  for (TStringGrid* list : {form->F, selection.F}) {
+    ASSERT_EQ(list->RowCount(), 2);
+    EXPECT_EQ(list->ColWidths(0), 120);
+    list->SetCurrent(0, 0);
+    const int textEnd = RightmostTextPixel(list, 1);
+    EXPECT_LE(textEnd, 117);
+    EXPECT_GE(textEnd, 110);
+  }
+}
+
+// The open mark: a filled circle in #CA0000 without antialiasing, in the
+// open row only, shown at once on a list already on the screen.
+TEST_F(MainWindowTest, OpenMarkIsARedCircleInTheOpenRowOnly) {
+  CreateWindow();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  form->D->grab();
+  const QColor red(0xca, 0x00, 0x00);
+  const auto markPixels = [&](int row) {
+    const QImage image = form->D->grab().toImage();
+    const QRect cell = form->D->CellRect(0, row);
+    const QRect circle = cell.adjusted(3, 3, -3, -3);
+    int marked = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+      for (int x = cell.left(); x <= cell.right(); ++x) {
+        const QColor pixel = image.pixelColor(x, y);
+        if (pixel == red) {
+          ++marked;
+          EXPECT_TRUE(circle.contains(x, y)) << x << "," << y;
+        } else {
+          EXPECT_TRUE(pixel == QColor(0x42, 0x42, 0x42) || pixel == QColor(0x90, 0x90, 0x90))
+              << "blended pixel " << pixel.name().toStdString() << " at " << x << "," << y;
+        }
+      }
+    return marked;
+  };
+  OpenReceiver(kClassicA1Row);
+  EXPECT_GT(markPixels(kClassicA1Row), 30);
+  EXPECT_EQ(markPixels(kClassicB3Row), 0);
+  OpenReceiver(kClassicB3Row);
+  EXPECT_EQ(markPixels(kClassicA1Row), 0);
+  EXPECT_GT(markPixels(kClassicB3Row), 30);
+}
+
+// Only the commands move the focus: a press on a button or a group that
+// ends elsewhere leaves a typed frequency in its field, untuned.
+TEST_F(MainWindowTest, APressThatIsNoCommandLeavesATypedFrequencyAlone) {
+  CreateWindow();
+  OpenReceiver(kClassicA1Row);
+  form->show();
+  QApplication::setActiveWindow(form.get());
+  form->Fq->setFocus();
+  ASSERT_TRUE(WaitUntil([&] { return form->Fq->hasFocus(); }, 1000));
+  const uint32_t tuned = form->OpenDriver->GetFrequency();
+  form->Fq->selectAll();
+  QTest::keyClicks(form->Fq, QStringLiteral("7.1"));
+  QWindow* window = form->windowHandle();
+  const QPoint between(1, 120);  // the window's margin left of the groups
+  for (QWidget* pressed :
+       std::initializer_list<QWidget*>{form->stSpeedButton6, form->stSpeedButton3, form->FiP}) {
+    QTest::mousePress(window, Qt::LeftButton, {}, pressed->mapTo(form.get(), QPoint(3, 3)));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, between);
+    EXPECT_TRUE(form->Fq->hasFocus()) << pressed->metaObject()->className();
+  }
+  EXPECT_EQ(form->OpenDriver->GetFrequency(), tuned);
+  EXPECT_EQ(form->Fq->text(), QStringLiteral("7.1"));
+  EXPECT_FALSE(form->TableLoaded) << "no command ran";
+  form->CloseReceiver();  // as closing does, before the typed text is taken
 }
 
 TEST_F(MainWindowTest, CaptionStripFollowsActivation) {

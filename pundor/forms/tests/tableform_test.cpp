@@ -1,5 +1,7 @@
 // The table editor: its grid, the live raw mark, the value dialog and the
 // bulk tools, through the real windows and the real library.
+#include <QLocale>
+#include <QScreen>
 #include <QTest>
 
 #include "calibrating_testing.h"
@@ -74,6 +76,35 @@ TEST_F(TableEditorTest, LoadTableWritesEveryLevelWithOneDecimal) {
   EXPECT_EQ(TableForm->T->Cells(3, 14), QStringLiteral("-73.5"));
   EXPECT_EQ(TableForm->T->Cells(21, 16), QStringLiteral("-3.0"));
   EXPECT_EQ(TableForm->Levels[0], -120.24) << "Levels keep the exact value";
+}
+
+// "%.01f" as C writes it: ties to even, ASCII minus, the user's separator.
+TEST_F(TableEditorTest, LevelsAreWrittenAsCWritesThemWithTheUsersSeparator) {
+  const QLocale previous;
+  QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
+  Load({{0, -73.25}, {1, -0.75}, {2, -0.04}});
+  QLocale::setDefault(previous);
+  EXPECT_EQ(TableForm->T->Cells(1, 1), QStringLiteral("-73,2"));
+  EXPECT_EQ(TableForm->T->Cells(1, 2), QStringLiteral("-0,8"));
+  EXPECT_EQ(TableForm->T->Cells(1, 3), QStringLiteral("-0,0"));
+}
+
+// Each cell keeps its full size, its grid lines lie in the room between the
+// cells, and the cells reach the grid's right and bottom edges.
+TEST_F(TableEditorTest, CellsAndGridLinesFillTheGrid) {
+  TStringGrid* grid = TableForm->T;
+  const QImage image = grid->grab().toImage();
+  const QColor level(0x63, 0x63, 0x63);
+  const QColor line(0x42, 0x42, 0x42);
+  const QRect first = grid->CellRect(21, 1);  // entry 240, the last column
+  EXPECT_EQ(first.right() + 2, grid->width());
+  EXPECT_EQ(image.pixelColor(first.bottomRight()), level);
+  EXPECT_EQ(image.pixelColor(first.bottomRight() + QPoint(1, 0)), line);
+  EXPECT_EQ(image.pixelColor(first.bottomRight() + QPoint(0, 1)), line);
+  const QRect last = grid->CellRect(19, 24);  // entry 239, the last row
+  EXPECT_EQ(last.bottom() + 2, grid->height());
+  EXPECT_EQ(image.pixelColor(last.bottomRight()), level);
+  EXPECT_EQ(image.pixelColor(last.bottomRight() + QPoint(0, 1)), line);
 }
 
 TEST_F(TableEditorTest, CurrentRawIsMarkedAndOnlyChangedCellsRepaint) {
@@ -273,6 +304,22 @@ TEST_F(TableEditorTest, GraphShowsTheTableAndDraggingWritesIntoTheEditor) {
   TLevelTable expected{};
   expected[100] = -80.0;
   EXPECT_EQ(TableForm->Levels, expected);
+}
+
+// The graph window opens beside the editor (or in the middle of a screen
+// too small for both), on the screen; where the operator moves it, it stays.
+TEST_F(TableEditorTest, GraphOpensBesideTheEditorOnTheScreen) {
+  TableForm->show();
+  TableForm->stSpeedButton4Click();
+  const QRect area = GraphForm->screen()->availableGeometry();
+  const QRect graph = GraphForm->frameGeometry();
+  EXPECT_EQ(graph.topLeft(), platform::PlaceBeside(graph.size(), TableForm->frameGeometry(), area));
+  EXPECT_TRUE(area.contains(graph));
+  EXPECT_NE(graph.topLeft(), area.topLeft());
+  GraphForm->move(graph.topLeft() + QPoint(5, 5));
+  TableForm->stSpeedButton4Click();
+  EXPECT_EQ(GraphForm->frameGeometry().topLeft(), graph.topLeft() + QPoint(5, 5));
+  TableForm->hide();
 }
 
 TEST_F(TableEditorTest, LoadingRedrawsTheGraphOnceAndHidingTheEditorHidesIt) {

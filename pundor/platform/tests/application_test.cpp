@@ -100,6 +100,14 @@ class ApplicationRun : public testing::Test {
   }
 };
 
+// The desktop appends Qt's display name to the caption of every box and
+// dialog ("Error \u2014 Orvanta"): the program's title is kept apart from it.
+TEST(ApplicationTitle, IsNotTheDisplayNameOfEveryWindow) {
+  App().SetTitle(QStringLiteral("Orvanta"));
+  EXPECT_EQ(App().Title(), QStringLiteral("Orvanta"));
+  EXPECT_NE(QGuiApplication::applicationDisplayName(), QStringLiteral("Orvanta"));
+}
+
 TEST_F(ApplicationRun, ShowsTheFirstFormAndEndsWhenItCloses) {
   App().SetShowMainForm(true);
   App().CreateForm(firstForm);

@@ -12,10 +12,12 @@ namespace {
 
 const QString kFilter = "S-Meter Calibration Table Files (*.CAL)|*.cal";
 
-TEST(FileDialogFilter, BecomesQtNameFiltersMatchingEitherCase) {
-  EXPECT_EQ(QtNameFilters(kFilter), QStringList{"S-Meter Calibration Table Files (*.cal *.CAL)"});
-  EXPECT_EQ(QtNameFilters("Tables|*.cal;*.txt|All files|*.*"),
-            (QStringList{"Tables (*.cal *.CAL *.txt *.TXT)", "All files (*.*)"}));
+// The description is shown as written; the dialog matches in any case.
+TEST(FileDialogFilter, ShowsTheDescriptionAsWritten) {
+  EXPECT_EQ(QtNameFilters(kFilter), QStringList{"S-Meter Calibration Table Files (*.CAL)"});
+  EXPECT_EQ(QtNameFilters("Tables|*.cal;*.txt|All files (*.*)|*.*"),
+            (QStringList{"Tables (*.cal *.txt)", "All files (*.*)"}));
+  EXPECT_EQ(QtNameFilters("Old (*.bak)|*.cal"), QStringList{"Old (*.bak) (*.cal)"});
   EXPECT_TRUE(QtNameFilters("").isEmpty());
   EXPECT_TRUE(QtNameFilters("Description without pattern").isEmpty());
 }

@@ -135,4 +135,16 @@ TEST(FormWindow, CentersOnItsScreen) {
 }
 
 }  // namespace
+// A window opening beside another: right of it, else left of it, else in the
+// middle of the screen, and never off the screen.
+TEST(FormPlacement, BesideTheAnchorAndOnTheScreen) {
+  const QRect screen(0, 0, 1600, 900);
+  const QSize graph(557, 406);
+  EXPECT_EQ(PlaceBeside(graph, QRect(100, 200, 661, 433), screen), QPoint(761, 200));
+  EXPECT_EQ(PlaceBeside(graph, QRect(900, 200, 661, 433), screen), QPoint(343, 200));
+  EXPECT_EQ(PlaceBeside(graph, QRect(100, 700, 661, 433), screen), QPoint(761, 494));
+  EXPECT_EQ(PlaceBeside(graph, QRect(500, -50, 661, 433), QRect(0, 0, 1000, 700)), QPoint(221, 147));
+  EXPECT_EQ(PlaceBeside(QSize(1200, 1000), QRect(10, 10, 50, 50), screen), QPoint(60, 0));
+}
+
 }  // namespace platform

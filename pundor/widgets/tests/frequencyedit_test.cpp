@@ -273,6 +273,75 @@ TEST_F(FrequencyEditTest, WheelStepsThroughTheUpDownWithoutLosingTheFocus) {
   edit.setParent(nullptr);
 }
 
+// Every unit and resolution of the edit-text and painted-text tables, for a
+// value with all digits set and one with trailing zeros.
+TEST_F(FrequencyEditTest, EveryUnitAndResolutionWritesAndPaintsItsPattern) {
+  struct Row {
+    TFrequencyUnit unit;
+    int64_t hz;
+    const char* edit[5];  // fpNone, fp1Hz, fp10Hz, fp100Hz, fp1kHz
+    const char* painted[5];
+  };
+  const Row rows[] = {
+      {fuHz,
+       1234567891,
+       {"1234567891", "1234567891", "1234567891", "1234567891", "1234567891"},
+       {"1234567891", "1234567891", "1234567890", "1234567800", "1234567000"}},
+      {fukHz,
+       1234567891,
+       {"1234567.891", "1234567.891", "1234567.891", "1234567.891", "1234567.891"},
+       {"1234567.891", "1234567.891", "1234567.89", "1234567.9", "1234568"}},
+      {fuMHz,
+       1234567891,
+       {"1234.567891", "1234.567891", "1234.567891", "1234.567891", "1234.567891"},
+       {"1234.567891", "1234.567891", "1234.56789", "1234.5679", "1234.568"}},
+      {fuGHz,
+       1234567891,
+       {"1.234567891", "1.234567891", "1.234567891", "1.234567891", "1.234567891"},
+       {"1.234567891", "1.234567891", "1.23456789", "1.2345679", "1.234568"}},
+      {fuHz,
+       7100000,
+       {"7100000", "7100000", "7100000", "7100000", "7100000"},
+       {"7100000", "7100000", "7100000", "7100000", "7100000"}},
+      {fukHz,
+       7100000,
+       {"7100", "7100.000", "7100.00", "7100.0", "7100"},
+       {"7100", "7100.000", "7100.00", "7100.0", "7100"}},
+      {fuMHz,
+       7100000,
+       {"7.1", "7.100000", "7.10000", "7.1000", "7.100"},
+       {"7.1", "7.100000", "7.10000", "7.1000", "7.100"}},
+      {fuGHz,
+       7100000,
+       {"0.0071", "0.007100000", "0.00710000", "0.0071000", "0.007100"},
+       {"0.0071", "0.007100000", "0.00710000", "0.0071000", "0.007100"}},
+      {fukHz, 400, {"0.4", "0.400", "0.40", "0.4", "0.4"}, {"0.4", "0.400", "0.40", "0.4", "0"}},
+      {fukHz, 600, {"0.6", "0.600", "0.60", "0.6", "0.6"}, {"0.6", "0.600", "0.60", "0.6", "1"}},
+  };
+  for (const Row& row : rows) {
+    edit.SetShowUnit(row.unit);
+    edit.SetValue(row.hz);
+    for (int fp = fpNone; fp <= fp1kHz; ++fp) {
+      edit.SetFixedPoint(TFixedPoint(fp));
+      EXPECT_EQ(edit.text(), row.edit[fp]) << "unit " << row.unit << " fp " << fp << " " << row.hz;
+      EXPECT_EQ(edit.PaintedText(), row.painted[fp]) << "unit " << row.unit << " fp " << fp << " " << row.hz;
+    }
+  }
+}
+
+// kHz at 1 kHz resolution paints whole kilohertz: the same pixels as the
+// general text of a whole number of kilohertz.
+TEST_F(FrequencyEditTest, WholeKilohertzArePaintedWithoutAFraction) {
+  TstFrequencyEdit general;
+  for (TstFrequencyEdit* field : {static_cast<TstFrequencyEdit*>(&edit), &general}) {
+    field->resize(140, 20);
+    field->SetShowUnit(fukHz);
+    field->SetValue(7100000);
+  }
+  edit.SetFixedPoint(fp1kHz);
+  EXPECT_EQ(Snapshot(edit), Snapshot(general));
+}
+
 TEST_F(FrequencyEditTest, PaintsTheValueAndTheUnitColumnWithoutFocus) {
   SetUpTunedFrequency();
   edit.resize(140, 20);

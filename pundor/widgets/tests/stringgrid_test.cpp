@@ -29,7 +29,8 @@ struct ListGrid {
 };
 
 // The table editor's grid: pairs of 24- and 33-pixel columns, a header row,
-// no lines between the scrolling cells, only the dBm columns selectable.
+// lines drawn only around the header but room for them between all cells,
+// only the dBm columns selectable.
 struct TableGrid {
   TableGrid() {
     grid.SetFixedCols(0);
@@ -38,7 +39,7 @@ struct TableGrid {
     grid.SetDefaultRowHeight(14);
     grid.SetOptions(goFixedVertLine | goFixedHorzLine);
     for (int col = 0; col < 22; ++col) grid.SetColWidth(col, col % 2 ? 33 : 24);
-    grid.resize(11 * 57, 25 * 14);
+    grid.resize(11 * 57 + 22, 25 * 15);
     grid.OnSelectCell = [](TStringGrid*, int col, int, bool& can) { can = col % 2 == 1; };
   }
   TStringGrid grid;
@@ -71,14 +72,16 @@ TEST(TStringGrid, CellRectsLeaveRoomForTheGridLines) {
   EXPECT_EQ(list.grid.VisibleRowCount(), 10);
 
   TableGrid table;
-  EXPECT_EQ(table.grid.CellRect(1, 0), QRect(24, 0, 33, 14));
-  EXPECT_EQ(table.grid.CellRect(3, 24), QRect(81, 336, 33, 14));
+  EXPECT_EQ(table.grid.CellRect(1, 0), QRect(25, 0, 33, 14));
+  EXPECT_EQ(table.grid.CellRect(3, 24), QRect(84, 360, 33, 14));
+  // The last cells end with their lines at the grid's edges.
+  EXPECT_EQ(table.grid.CellRect(21, 24), QRect(615, 360, 33, 14));
 }
 
 TEST(TStringGrid, MouseToCellFindsTheCellOrNothing) {
   TableGrid table;
   EXPECT_EQ(table.grid.MouseToCell(QPoint(25, 15)), (TGridCoord{1, 1}));
-  EXPECT_EQ(table.grid.MouseToCell(QPoint(626, 349)), (TGridCoord{21, 24}));
+  EXPECT_EQ(table.grid.MouseToCell(QPoint(647, 373)), (TGridCoord{21, 24}));
   table.grid.resize(700, 400);
   EXPECT_EQ(table.grid.MouseToCell(QPoint(650, 20)), TGridCoord{});
   EXPECT_EQ(table.grid.MouseToCell(QPoint(20, 380)), TGridCoord{});
