@@ -1,32 +1,73 @@
 #pragma once
-// What the simulated receivers' S-meter model says each raw value stands for:
-// the middle of the input levels that give it without noise.
+// What the simulated receivers' S-meter model reads, and what each raw value
+// stands for: the middle of the levels at the receiver input at which the
+// noise-free model reads it.
 #include <algorithm>
 #include <array>
+#include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include "autocal/level_column.h"
+#include "sim/scenario.h"
 #include "sim/smeter.h"
+
+// The simulator gives every receiver a curve of its own (soft floor, slope
+// wandering along the range, compression) once its generator server is in
+// the tree; before that, one straight curve for all. Drop the second branch
+// once both are merged.
+#if __has_include("sim/generator.h")
+#define ORVANTA_SIM_CURVE_PER_RECEIVER 1
+#endif
 
 namespace autocal {
 
-inline int ModelRaw(const sim::ReceiverSpec& receiver, const sim::Tuning& tuning, double inputDbm) {
+// The reading at `inputDbm` on the receiver's input with `jitterDb` of noise
+// on what its detector hears, as the drivers leave the receiver (attenuator
+// off, RF amplifier on for the FM-capable newer models).
+inline int ModelRaw(const sim::ReceiverSpec& receiver, int64_t hz, int32_t mode, double inputDbm,
+                    double jitterDb = 0) {
+#ifdef ORVANTA_SIM_CURVE_PER_RECEIVER
+  const sim::Tuning tuning{hz, mode, false, sim::IsFmModel(receiver)};
+  return sim::RawReading(sim::CurveOf(receiver), mode,
+                         sim::DetectorLevelDbm(receiver, tuning, inputDbm, sim::kTrackingGenerator),
+                         jitterDb);
+#else
+  const bool fmModel = receiver.model == "C2" || receiver.model == "C4" || receiver.model == "C5";
+  const sim::Tuning tuning{hz, mode, false, fmModel};
   return sim::RawFromDetectorLevel(
-      sim::DetectorLevelDbm(receiver, tuning, inputDbm, sim::kTrackingGenerator));
+      sim::DetectorLevelDbm(receiver, tuning, inputDbm, sim::kTrackingGenerator) + jitterDb);
+#endif
 }
 
-inline std::array<double, kRawValues> TrueLevels(const sim::ReceiverSpec& receiver,
-                                                 const sim::Tuning& tuning) {
-  constexpr double kLowestDbm = -160, kResolutionDb = 0.001;
-  constexpr int kLevels = 180'000;
-  std::array<double, kRawValues> low, high, middle;
-  low.fill(1e9), high.fill(-1e9);
+struct RawStep {
+  double low = 1e9, high = -1e9;
+  double Middle() const { return (low + high) / 2; }
+  double Width() const { return high - low; }
+};
+
+inline std::array<RawStep, kRawValues> TrueLevels(const sim::ReceiverSpec& receiver, int64_t hz,
+                                                  int32_t mode) {
+  constexpr double kLowestDbm = -170, kResolutionDb = 0.002;
+  constexpr int kLevels = 95'000;
+  std::array<RawStep, kRawValues> steps;
   for (int i = 0; i <= kLevels; ++i) {
     const double level = kLowestDbm + i * kResolutionDb;
-    const int raw = ModelRaw(receiver, tuning, level);
-    low[raw] = std::min(low[raw], level), high[raw] = std::max(high[raw], level);
+    RawStep& step = steps[ModelRaw(receiver, hz, mode, level)];
+    step.low = std::min(step.low, level), step.high = std::max(step.high, level);
   }
-  for (int raw = 0; raw < kRawValues; ++raw) middle[raw] = (low[raw] + high[raw]) / 2;
-  return middle;
+  return steps;
+}
+
+// Raw values the receiver resolves to a decibel or better. Just above its
+// noise floor one raw step spans several decibels, and no reading can tell
+// where within them the level lies.
+inline constexpr double kResolvedDb = 1.0;
+
+inline sim::ReceiverSpec ScenarioReceiver(std::string_view scenario, std::string_view id) {
+  for (const sim::ReceiverSpec& receiver : sim::ParseScenario(scenario).receivers)
+    if (receiver.id == id) return receiver;
+  throw std::invalid_argument("no receiver " + std::string(id));
 }
 
 }  // namespace autocal

@@ -3,8 +3,15 @@
 // a generator on the bench sets the receiver's input.
 #include "autocal_run.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -132,18 +139,17 @@ class AutocalRun : public ::testing::Test {
 
 struct Calibrated {
   const char* receiver;  // as given on the command line
+  const char* id;        // in the scenario
   const char* tableName;
   const char* mode;
   int32_t code;
-  double gainDb;
-  bool rfAmplifier;
 };
 
 TEST_F(AutocalRun, ThreeNoisyReceiversInTwoModesAtFiveFrequenciesMatchTheirModelToAThirdOfADecibel) {
   const Calibrated runs[] = {
-      {"Halv-A1", "Halv-A1", "AM", 1, 0, false},       {"halv-a1", "Halv-A1", "usb", 5, 0, false},
-      {"Halv-B3", "Halv-B3", "AM", 1, -3, false},      {"Halv-B3", "Halv-B3", "2", 2, -3, false},
-      {"C4000815", "HalvoC4", "DEFAULT", -1, 2, true}, {"c4000815", "HalvoC4", "FMW", 3, 2, true},
+      {"Halv-A1", "classic:1", "Halv-A1", "AM", 1},       {"halv-a1", "classic:1", "Halv-A1", "usb", 5},
+      {"Halv-B3", "classic:2", "Halv-B3", "AM", 1},       {"Halv-B3", "classic:2", "Halv-B3", "2", 2},
+      {"C4000815", "C4000815", "HalvoC4", "DEFAULT", -1}, {"c4000815", "C4000815", "HalvoC4", "FMW", 3},
   };
   const std::vector<int64_t> frequencies = {1'000'000, 7'050'000, 14'200'000, 21'300'000, 28'500'000};
   fs::path table;
@@ -165,19 +171,19 @@ TEST_F(AutocalRun, ThreeNoisyReceiversInTwoModesAtFiveFrequenciesMatchTheirModel
   int count = 0;
   for (const Calibrated& run : runs) {
     EXPECT_EQ(Frequencies(table, run.tableName, run.code), frequencies) << run.receiver << " " << run.mode;
-    sim::ReceiverSpec spec;
-    spec.gainDb = run.gainDb;
+    const sim::ReceiverSpec spec = autocal::ScenarioReceiver(kScenario, run.id);
     for (const int64_t hz : frequencies) {
-      const sim::Tuning tuning{hz, run.code, false, run.rfAmplifier};
-      const auto truth = autocal::TrueLevels(spec, tuning);
-      // Strictly inside what -130..-10 dBm reads: the extremes are cut off.
-      for (int raw = autocal::ModelRaw(spec, tuning, -130) + 1; raw < autocal::ModelRaw(spec, tuning, -10);
-           ++raw) {
+      const auto truth = autocal::TrueLevels(spec, hz, run.code);
+      // Strictly inside what -130..-10 dBm reads (the ends are cut off), where
+      // the receiver resolves a decibel.
+      for (int raw = autocal::ModelRaw(spec, hz, run.code, -130) + 1;
+           raw < autocal::ModelRaw(spec, hz, run.code, -10); ++raw) {
+        if (truth[raw].Width() > autocal::kResolvedDb) continue;
         CalibratedStrength strength{};
         strength.Size = sizeof strength;
         strength.RawValue = static_cast<uint8_t>(raw);
         ASSERT_EQ(GetCS(handle, run.tableName, run.code, hz, &strength), CAL_OK);
-        const double error = strength.DBm - truth[raw];
+        const double error = strength.DBm - truth[raw].Middle();
         sumSquares += error * error, worst = std::max(worst, std::abs(error)), ++count;
         EXPECT_LE(std::abs(error), 1.0) << run.tableName << " " << run.mode << " " << hz << " raw " << raw;
       }
@@ -354,5 +360,90 @@ TEST(AutocalOptions, EveryOptionIsReadAndAnUnusableLineSaysWhy) {
   EXPECT_EQ(refusal({"--speed", "2"}), "unknown option --speed");
   EXPECT_EQ(refusal({"--step"}), "--step needs a value");
 }
+
+#ifdef ORVANTA_HAVE_INSTRUMENTS
+// `orvanta-sim generator-server` on a port of its own, for as long as the
+// test runs.
+class GeneratorServer {
+ public:
+  GeneratorServer() {
+    int pipeEnds[2];
+    EXPECT_EQ(pipe(pipeEnds), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    const std::string program = (fs::read_symlink("/proc/self/exe").parent_path() / "orvanta-sim").string();
+    const char* argv[] = {program.c_str(), "generator-server", "--port", "0", nullptr};
+    EXPECT_EQ(posix_spawn(&pid_, program.c_str(), &actions, nullptr, const_cast<char**>(argv), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    std::string line;
+    char c;
+    while (read(pipeEnds[0], &c, 1) == 1 && c != '\n') line += c;
+    close(pipeEnds[0]);
+    port_ = std::atoi(line.substr(line.rfind(':') + 1).c_str());  // "... listening on 127.0.0.1:<port>"
+    EXPECT_GT(port_, 0) << line;
+  }
+  ~GeneratorServer() {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  std::string Address() const { return "tcp://127.0.0.1:" + std::to_string(port_); }
+  // A command on a connection of its own, as a second program would send it.
+  void Send(const std::string& command) const {
+    const int sock = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port_));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string line = command + "\n";
+    ASSERT_EQ(write(sock, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    close(sock);
+  }
+
+ private:
+  pid_t pid_ = 0;
+  int port_ = 0;
+};
+
+TEST_F(AutocalRun, OverTcpAgainstTheSimulatedGeneratorAndThroughItsDroppedConnection) {
+  GeneratorServer server;
+  const auto connect = [&] {
+    return instruments::ConnectGenerator(server.Address(), std::chrono::seconds(2));
+  };
+  TVelkaro_Vk classic;
+  TVelkaro_C4 c4;
+  TVelkaro_API* const drivers[] = {&classic, &c4};
+  auto run = [&](const fs::path& out) {
+    const std::vector<std::string> arguments = {
+        "--generator",   server.Address(), "--receiver", "C4000815", "--mode", "FMW",
+        "--frequencies", "10M,20M,30M",    "--levels",   "-130:-10", "--out",  out.string()};
+    try {
+      const auto generator = connect();
+      RunAutocal(ParseAutocalOptions(arguments), *generator, drivers, output, false, connect);
+      return std::string();
+    } catch (const std::exception& error) {
+      return std::string(error.what());
+    }
+  };
+
+  EXPECT_EQ(run(folder_ / "whole.cal"), "");
+  EXPECT_EQ(Frequencies(folder_ / "whole.cal", "HalvoC4", 3),
+            (std::vector<int64_t>{10'000'000, 20'000'000, 30'000'000}));
+  EXPECT_FALSE(sim::LoadState(folder_ / "state").outputOn);
+
+  // Each step takes two exchanges (the level with its error query, then
+  // *OPC?): 150 commands end the connection in the second frequency.
+  server.Send("SIM:DROP 150");
+  const std::string message = run(folder_ / "dropped.cal");
+  EXPECT_NE(message.find(server.Address()), std::string::npos) << message;
+  EXPECT_EQ(message.find("could not be switched off"), std::string::npos) << message;
+  EXPECT_EQ(Frequencies(folder_ / "dropped.cal", "HalvoC4", 3), std::vector<int64_t>{10'000'000});
+  EXPECT_FALSE(sim::LoadState(folder_ / "state").outputOn);  // switched off over a new connection
+}
+
+#endif  // ORVANTA_HAVE_INSTRUMENTS
 
 }  // namespace
