@@ -446,12 +446,14 @@ void TAutoCalForm::Stop(const QString& status, const QString& message) {
 
 void TAutoCalForm::Stopped(const QString& status, const QString& message, const GeneratorOutcome& off) {
   const int columns = run_->columns;
+  const int count = static_cast<int>(run_->frequencies.size());
   const double seconds = std::chrono::duration<double>(Clock::now() - run_->started).count();
   run_.reset();
   EnableInputs(true);
   LProgress->SetCaption(status +
-                        QStringLiteral(": %1 of the frequencies written in %2 s; generator output %3")
+                        QStringLiteral(": %1 of %2 frequencies written in %3 s; generator output %4")
                             .arg(columns)
+                            .arg(count)
                             .arg(QLocale().toString(seconds, 'f', 1))
                             .arg(off.ok ? QStringLiteral("off") : QStringLiteral("may still be on")));
   QString text = message;

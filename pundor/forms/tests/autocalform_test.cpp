@@ -111,17 +111,29 @@ class AutoCalWindowTest : public MainWindowTest {
 };
 
 TEST_F(AutoCalWindowTest, CalibratesEachFrequencyIntoTheTableAndSwitchesTheOutputOff) {
+  // A saved table holding a column already: the run adds to it, and the step
+  // log lands beside it.
+  OpenTable(WriteTable("bench.cal", form->CurrentMode(), {1'000'000}));
+  ASSERT_EQ(form->FileName, Path("bench.cal").toStdString());
+  autocal->BLogClick();
   autocal->EFrequencies->setText(QStringLiteral("7.05 MHz; 14200 kHz"));
   autocal->BStartClick();
   ASSERT_TRUE(autocal->Running());
   ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
   EXPECT_TRUE(op.Boxes().empty()) << op.Boxes().at(0).text().toStdString();
-  EXPECT_TRUE(Progress().startsWith(QStringLiteral("Finished: 2 of the frequencies")))
+  EXPECT_TRUE(Progress().startsWith(QStringLiteral("Finished: 2 of 2 frequencies")))
       << Progress().toStdString();
   EXPECT_FALSE(OutputOn());
   EXPECT_TRUE(form->TableModified);
-  EXPECT_EQ(Frequencies(), (std::vector<int64_t>{7'050'000, 14'200'000}));
-  EXPECT_EQ(form->FrequencyCount, 2);
+  EXPECT_EQ(Frequencies(), (std::vector<int64_t>{1'000'000, 7'050'000, 14'200'000}));
+  EXPECT_EQ(form->FrequencyCount, 3);
+  std::ifstream log(Path("bench.steps.csv").toStdString());
+  std::string line, lastRow;
+  int rows = 0;
+  while (std::getline(log, line))
+    if (!line.empty() && line[0] != '#' && line.rfind("frequency_hz", 0) != 0) ++rows, lastRow = line;
+  EXPECT_GT(rows, 20);
+  EXPECT_EQ(lastRow.rfind("14200000,", 0), 0u) << lastRow;
 
   // Each column says what the receiver's model reads at a level, less the loss.
   const auto scenario = sim::ParseScenario(sim::DefaultScenarioText());
@@ -129,7 +141,7 @@ TEST_F(AutoCalWindowTest, CalibratesEachFrequencyIntoTheTableAndSwitchesTheOutpu
   for (const auto& receiver : scenario.receivers)
     if (receiver.id == kC1) c1 = &receiver;
   ASSERT_NE(c1, nullptr);
-  for (const int64_t hz : Frequencies()) {
+  for (const int64_t hz : {7'050'000, 14'200'000}) {
     for (double level = -120; level <= -20; level += 10) {
       const int raw = sim::ModelReading(*c1, hz, form->CurrentMode(), level + kLossDb);
       CalibratedStrength strength{};
@@ -151,7 +163,7 @@ TEST_F(AutoCalWindowTest, CancelKeepsTheFinishedColumnsOnly) {
   autocal->BCancelClick();
   ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
   EXPECT_TRUE(op.Boxes().empty());
-  EXPECT_TRUE(Progress().startsWith(QStringLiteral("Cancelled: 1 of the frequencies")))
+  EXPECT_TRUE(Progress().startsWith(QStringLiteral("Cancelled: 1 of 3 frequencies")))
       << Progress().toStdString();
   EXPECT_EQ(Frequencies(), std::vector<int64_t>{7'050'000});
   EXPECT_FALSE(OutputOn());
@@ -180,20 +192,30 @@ TEST_F(AutoCalWindowTest, AGeneratorThatDropsTheConnectionStopsTheRunWithItsAddr
 TEST_F(AutoCalWindowTest, AnUnpluggedReceiverStopsARunOpenedFromTheMainWindowWithTheOutputOff) {
   autocal->hide();
   autocal->EFrequencies->setText(QStringLiteral("7.05 MHz; 14.2 MHz"));
-  bool waited = false;
-  QTimer::singleShot(0, autocal.get(), [&] {
-    ASSERT_TRUE(autocal->ShownModally());
-    autocal->BStartClick();
-    // Unplugged once the first column is in.
-    auto* watch = new QTimer(autocal.get());
-    QObject::connect(watch, &QTimer::timeout, watch, [&, watch] {
-      if (form->FrequencyCount != 1) return;
-      watch->deleteLater();
+  autocal->ESettle->setText(QStringLiteral("20"));  // the loop idles between steps
+  bool waited = false, started = false, unplugging = false;
+  // Starts the run once the window is up, and unplugs the receiver once the
+  // first column is in. The generator server writes the simulators' state
+  // too, without a lock, so an unplug can be lost to a level it sets at the
+  // same moment: it is repeated until the state shows it.
+  auto* watch = new QTimer(autocal.get());
+  QObject::connect(watch, &QTimer::timeout, watch, [&, watch] {
+    if (!started) {
+      if (autocal->ShownModally()) autocal->BStartClick(), started = true;
+      return;
+    }
+    if (waited) return watch->stop();
+    if (!autocal->Running()) {  // missed: let the window go rather than hang
+      ADD_FAILURE() << "the run ended before the receiver was unplugged";
       watch->stop();
+      autocal->SetModalResult(platform::ModalResult::Cancel);
+      return;
+    }
+    unplugging = unplugging || form->FrequencyCount == 1;
+    if (unplugging && !sim::LoadState(sim::StatePath()).unplugged.count(kC1))
       SimulatorControl("libvxaapi.so").SetPlugged(kC1, false);
-    });
-    watch->start(1);
   });
+  watch->start(1);
   WhenReconnectShown([&](TReconnectForm* wait) {
     waited = true;
     wait->SetModalResult(platform::ModalResult::Cancel);  // "Do not wait"
