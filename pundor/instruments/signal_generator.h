@@ -29,7 +29,9 @@ struct Dialect {
   std::string_view output;     // "{}" is `on` or `off`
   std::string_view on, off;
   std::string_view complete;  // a query answered once every command is done
-  std::string_view error;     // a query: one entry of the error queue
+  // A query: one entry of the error queue. A setting goes out with it in one
+  // message ("SETTING;QUERY"), so it is written from the root (":SYST:ERR?").
+  std::string_view error;
 };
 // :SOUR:FREQ, :SOUR:POW, :OUTP.
 const Dialect& StandardScpi();
@@ -49,8 +51,10 @@ class SignalGenerator {
 };
 
 // ADDRESS: tcp://HOST[:PORT] (raw socket, port 5025 by default),
-// vxi11://HOST, or a device path (/dev/usbtmc0). Each exchange waits at most
-// `timeout`.
+// vxi11://HOST[/DEVICE] (inst0 by default), or a device path (/dev/usbtmc0).
+// Each exchange waits at most `timeout`. Every setting checks the error queue
+// in the same exchange, so an instrument error raises GeneratorError naming
+// that setting.
 std::unique_ptr<SignalGenerator> ConnectGenerator(const std::string& address,
                                                   std::chrono::milliseconds timeout,
                                                   const Dialect& dialect = StandardScpi());
