@@ -52,6 +52,9 @@ void TAddFqForm::BOKClick() {
   // Leaving the field takes a value that was typed but not confirmed.
   ClientPanel->setFocus();
   Fq->UpdateValue();
+  // Above this the frequency word carries tens of Hz. Aligned first, so that
+  // a point the aligned value would replace is asked about.
+  if (Fq->Value() > kLargestHzWord) Fq->SetValue(Fq->Value() / 10 * 10);
   if (MainForm->FrequencyCount != 0 && FrequencyListed()) {
     const QString question =
         QStringLiteral("Frequency %1 MHz already exist in calibration table.\nOverwite?").arg(Fq->text());
@@ -61,8 +64,6 @@ void TAddFqForm::BOKClick() {
       return;
     }
   }
-  // Above this the frequency word carries tens of Hz.
-  if (Fq->Value() > kLargestHzWord) Fq->SetValue(Fq->Value() / 10 * 10);
   SetModalResult(platform::ModalResult::Ok);
 }
 

@@ -18,6 +18,8 @@ double TextToFloat(const QString& text) {
   return value;
 }
 
+bool WithinRange(double value, double low, double high) { return value >= low && value <= high; }
+
 TEditValForm::TEditValForm() : TCaptionedForm(QStringLiteral("Edit "), 170, 86) {
   LR = MakeLabel(QStringLiteral("RAW"), QRect(10, 28, 40, 14));
   L = MakeLabel(QString(), QRect(56, 28, 60, 14));
@@ -44,7 +46,8 @@ void TEditValForm::FormShow() {
 }
 
 void TEditValForm::BOKClick() {
-  Value = TextToFloat(V->text());
-  if (Value > 0 || Value < -140) throw platform::Error("dBm value is out of range -140 - 0");
+  const double value = TextToFloat(V->text());
+  if (!WithinRange(value, -140, 0)) throw platform::Error("dBm value is out of range -140 - 0");
+  Value = value;
   SetModalResult(platform::ModalResult::Ok);
 }

@@ -9,6 +9,10 @@ class TstAlignEdit;
 // Reads a number typed with the user's decimal separator; raises
 // platform::Error with the conversion message when the text is no number.
 double TextToFloat(const QString& text);
+// True when value lies within low..high, bounds included. Not a number
+// ("nan" reads as one) lies nowhere, so it is refused like any other value
+// outside the range.
+bool WithinRange(double value, double low, double high);
 
 class TEditValForm : public TCaptionedForm {
  public:

@@ -52,8 +52,8 @@ void TFillForm::BOKClick() {
   From->UpdateValue();
   To->UpdateValue();
   const double value = TextToFloat(V->text());
-  if (FillMode && (value < -140 || value > 0)) throw platform::Error("Value out of range -140 - 0");
-  if (!FillMode && (value < -140 || value > 140)) throw platform::Error("Value out of range -140 - 140");
+  if (FillMode && !WithinRange(value, -140, 0)) throw platform::Error("Value out of range -140 - 0");
+  if (!FillMode && !WithinRange(value, -140, 140)) throw platform::Error("Value out of range -140 - 140");
   Value = value;
   SetModalResult(platform::ModalResult::Ok);
 }

@@ -21,6 +21,7 @@
 #include "forms/U_searchadform.h"
 #include "forms/U_tableform.h"
 #include "forms/calibration_library.h"
+#include "forms/known_receivers.h"
 #include "platform/application.h"
 #include "platform/caption_strip.h"
 #include "platform/dynamic_library.h"
@@ -507,9 +508,11 @@ void TMainForm::ShowGridScrollBar(TStringGrid* grid, TmyScrollBar* bar) {
 void TMainForm::BSelectClick() {
   if (!DevicesPresent) return;
   const int row = D->Row();
-  FocusPanel(DevPanel);
-  if (!ConfirmUnsavedTable(QStringLiteral("Do you want to open selected receiver device anyway?"),
-                           ModalResult::No))
+  const Session session = BeginCommand(DevPanel);
+  if (!session.Alive() ||
+      !ConfirmUnsavedTable(QStringLiteral("Do you want to open selected receiver device anyway?"),
+                           ModalResult::No) ||
+      !session.Alive())
     return;
   HourglassCursor hourglass;
   CloseReceiver();
@@ -520,6 +523,7 @@ void TMainForm::BSelectClick() {
 void TMainForm::OpenReceiverOf(int row) {
   TRadioDevice& device = Devices[std::clamp<intptr_t>(D->Objects(0, row), 0, kMaxDevices - 1)];
   if (!device.Driver->Open(device)) {
+    SetCaption(kProgramName);
     const ModalResult answer = platform::MessageBox(
         QStringLiteral("Radio device is not available anymore. This device is probably used by another "
                        "application.\nRefresh information about available radio devices?"),
@@ -569,6 +573,7 @@ void TMainForm::BuildModeList(const TRadioDevice& device) {
 void TMainForm::CloseReceiver() {
   T.stop();
   if (OpenDevice) {
+    ++sessionSerial_;
     if (OpenDriver) OpenDriver->Close();
     OpenDriver = nullptr;
     if (OpenRow >= 0 && OpenRow < D->RowCount()) SetOpenMark(D, OpenRow, false);
@@ -589,8 +594,10 @@ void TMainForm::CloseReceiver() {
 }
 
 void TMainForm::stSpeedButton6Click() {
-  FocusPanel(DevPanel);
-  if (!ConfirmUnsavedTable(QStringLiteral("Do you want to refresh?"), ModalResult::No)) return;
+  const Session session = BeginCommand(DevPanel);
+  if (!session.Alive() || !ConfirmUnsavedTable(QStringLiteral("Do you want to refresh?"), ModalResult::No) ||
+      !session.Alive())
+    return;
   SearchDevices();
   SetCaption(kProgramName);
 }
@@ -615,7 +622,7 @@ void TMainForm::SelectMode(int32_t code) {
 }
 
 void TMainForm::MUDDirection(int step) {
-  FocusPanel(MP);
+  if (!BeginCommand(MP).Alive()) return;
   const int index = MUD->Tag() + step;
   if (index < 0 || index >= ModeCount) return;
   MUD->SetTag(index);
@@ -631,7 +638,10 @@ bool TMainForm::ConfirmUnsavedTable(const QString& secondLine, ModalResult defau
 }
 
 void TMainForm::ReleaseTable() {
-  if (TableLoaded) calibration::Unload(CalHandle);
+  if (TableLoaded) {
+    ++sessionSerial_;
+    calibration::Unload(CalHandle);
+  }
   TableLoaded = false;
   CalHandle = -1;
 }
@@ -647,17 +657,18 @@ void TMainForm::TakeNewTable(int32_t handle, const std::string& fileName, bool u
 
 void TMainForm::stSpeedButton3Click() {
   if (!OpenDevice) return;
-  FocusPanel(FiP);
-  if (!ConfirmUnsavedTable(QStringLiteral("Do you want to create new empty calibration table anyway?"),
-                           ModalResult::Yes))
+  const Session session = BeginCommand(FiP);
+  if (!session.Alive() ||
+      !ConfirmUnsavedTable(QStringLiteral("Do you want to create new empty calibration table anyway?"),
+                           ModalResult::Yes) ||
+      !session.Alive())
     return;
   ReleaseTable();
   const int32_t handle = calibration::LoadCALFile(nullptr);
   if (handle < 0) {
     // The library could not make another table: stay without one.
+    DropTable();
     ShowLibraryError(handle);
-    FillFrequencyList();
-    UpdateTableControls();
     return;
   }
   TakeNewTable(handle, kNewFileName.toStdString(), true);
@@ -667,34 +678,46 @@ void TMainForm::stSpeedButton3Click() {
 
 void TMainForm::stSpeedButton4Click() {
   if (!OpenDevice) return;
-  FocusPanel(FiP);
-  if (!ConfirmUnsavedTable(QStringLiteral("Do you want to open calibration table file anyway?"),
-                           ModalResult::Yes))
+  const Session session = BeginCommand(FiP);
+  if (!session.Alive() ||
+      !ConfirmUnsavedTable(QStringLiteral("Do you want to open calibration table file anyway?"),
+                           ModalResult::Yes) ||
+      !session.Alive() || !OD.Execute(this) || !session.Alive())
     return;
-  if (!OD.Execute(this)) return;
   ReleaseTable();
   const std::string path = OD.FileName().toLocal8Bit().toStdString();
   const int32_t handle = calibration::LoadCALFile(path.c_str());
-  if (handle < 0) {
-    platform::ShowError(QStringLiteral("Error during loading CAL file to memory."));
-    // The old table is gone: back to a receiver without a table.
-    TableModified = false;
-    FileName.clear();
-    SetCaption(kProgramName + " [" + FromLocal(ReceiverName) + "]");
-    FillFrequencyList();
-    UpdateTableControls();
-    return;
-  }
+  if (handle < 0) return LoadFailed();
   TakeNewTable(handle, path, false);
+  try {
+    FillFrequencyList();
+  } catch (const std::bad_alloc&) {
+    // A table too large to list in memory is a load that failed.
+    ReleaseTable();
+    return LoadFailed();
+  }
   ShowFileCaption(path);
+}
+
+void TMainForm::LoadFailed() {
+  DropTable();
+  platform::ShowError(QStringLiteral("Error during loading CAL file to memory."));
+}
+
+// The old table is gone: back to a receiver without a table.
+void TMainForm::DropTable() {
+  TableModified = false;
+  FileName.clear();
+  SetCaption(kProgramName + " [" + FromLocal(ReceiverName) + "]");
   FillFrequencyList();
 }
 
 void TMainForm::BSaveClick() {
   if (!TableLoaded) return;
-  FocusPanel(FiP);
+  const Session session = BeginCommand(FiP);
+  if (!session.Alive()) return;
   SD.SetFileName(UnnamedTable ? kNewFileName : FromLocal(FileName));
-  if (!SD.Execute(this)) return;
+  if (!SD.Execute(this) || !session.Alive()) return;
   const std::string path = SD.FileName().toLocal8Bit().toStdString();
   const int32_t result = calibration::SaveCALFile(CalHandle, path.c_str());
   if (result != CAL_OK) {
@@ -732,28 +755,35 @@ void TMainForm::UpdateTableControls() {
 
 void TMainForm::FillFrequencyList() {
   // The frequency selection dialog always shows the same rows.
-  TStringGrid* selection = FSelectForm ? FSelectForm->F : nullptr;
-  for (TStringGrid* grid : {F, selection}) {
-    if (!grid) continue;
-    grid->SetRowCount(1);
-    grid->ClearRow(0);
-  }
-  FrequencyCount = 0;
-  if (TableLoaded) {
-    const char* name = ReceiverName.c_str();
-    const int32_t size = calibration::GetFrequencies(CalHandle, name, CurrentMode(), nullptr, 0);
-    if (size >= 1) {
-      std::vector<int64_t> frequencies(static_cast<size_t>(size) / sizeof(int64_t));
-      const auto bytes = static_cast<uint32_t>(frequencies.size() * sizeof(int64_t));
-      if (calibration::GetFrequencies(CalHandle, name, CurrentMode(), frequencies.data(), bytes) >= 1)
-        for (TStringGrid* grid : {F, selection})
-          if (grid) FillFrequencyGrid(grid, frequencies);
-      FrequencyCount = static_cast<int32_t>(frequencies.size());
+  TStringGrid* const grids[] = {F, FSelectForm ? FSelectForm->F : nullptr};
+  const auto empty = [&] {
+    for (TStringGrid* grid : grids) {
+      if (!grid) continue;
+      grid->SetRowCount(1);
+      grid->ClearRow(0);
     }
+    FrequencyCount = 0;
+  };
+  empty();
+  try {
+    if (TableLoaded) ListFrequencies(grids[0], grids[1]);
+  } catch (const std::bad_alloc&) {
+    // Nothing half listed stays behind.
+    empty();
+    UpdateTableControls();
+    throw;
   }
   ShowGridScrollBar(F, FSB);
   if (FSelectForm) ShowGridScrollBar(FSelectForm->F, FSelectForm->FSB);
   UpdateTableControls();
+}
+
+void TMainForm::ListFrequencies(TStringGrid* list, TStringGrid* selection) {
+  std::vector<int64_t> frequencies;
+  if (ReadFrequencies(CalHandle, ReceiverName, CurrentMode(), frequencies) < 1) return;
+  for (TStringGrid* grid : {list, selection})
+    if (grid) FillFrequencyGrid(grid, frequencies);
+  FrequencyCount = static_cast<int32_t>(frequencies.size());
 }
 
 void TMainForm::FillFrequencyGrid(TStringGrid* grid, const std::vector<int64_t>& frequencies) {
@@ -835,6 +865,12 @@ void TMainForm::FocusPanel(QWidget* panel) {
   if (panel->isEnabled() && panel->isVisible() && Fq->hasFocus()) panel->setFocus();
 }
 
+TMainForm::Session TMainForm::BeginCommand(QWidget* panel) {
+  const Session session(this);
+  FocusPanel(panel);
+  return session;
+}
+
 // ---------------------------------------------------------------- reconnect
 
 bool TMainForm::CheckConnection() {
@@ -906,6 +942,6 @@ void TMainForm::stSpeedButton10Click() {
 }
 
 void TMainForm::CalInfoClick() {
-  FocusPanel(stPanel1);
+  if (!BeginCommand(stPanel1).Alive()) return;
   if (CalInfoForm) CalInfoForm->ShowModal();
 }

@@ -105,6 +105,24 @@ class TMainForm : public platform::Form {
   // frequency selection dialog's copy of the list.
   static void FillFrequencyGrid(TStringGrid* grid, const std::vector<int64_t>& frequencies);
   void FocusPanel(QWidget* panel);
+
+  // The receiver and table a command works on. Messages run inside the
+  // command's FocusPanel, each question box and each dialog; giving up a lost
+  // receiver there closes the session, so a command looks again after each of
+  // those points and stops once its session is gone.
+  class Session {
+   public:
+    bool Alive() const { return form_->sessionSerial_ == serial_; }
+
+   private:
+    friend class TMainForm;
+    explicit Session(const TMainForm* form) : form_(form), serial_(form->sessionSerial_) {}
+    const TMainForm* form_;
+    uint64_t serial_;
+  };
+  // The start of every command: its session, then FocusPanel(panel).
+  Session BeginCommand(QWidget* panel);
+
   bool CheckConnection();
   static bool ReconnectPoll(void* mainForm);
 
@@ -177,6 +195,10 @@ class TMainForm : public platform::Form {
   void BuildModeList(const TRadioDevice& device);
   void ReleaseTable();
   void TakeNewTable(int32_t handle, const std::string& fileName, bool unnamed);
+  void DropTable();
+  void LoadFailed();
+  // Both grids (the selection dialog's may be absent) from the library.
+  void ListFrequencies(TStringGrid* list, TStringGrid* selection);
   void UpdateTableControls();
   void ShowGridScrollBar(TStringGrid* grid, TmyScrollBar* bar);
   void ShowLevel(int raw);
@@ -188,6 +210,8 @@ class TMainForm : public platform::Form {
 
  private:
   bool searchedAtShow_ = false;
+  // Changes whenever the open receiver is closed or the loaded table released.
+  uint64_t sessionSerial_ = 0;
   // Held open for the window's life; the program keeps no settings in it.
   platform::RegistryKey registry_;
   std::unique_ptr<platform::HtmlHelp> htmlHelp_;

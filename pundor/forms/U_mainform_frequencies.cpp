@@ -46,8 +46,8 @@ int64_t AlignToReceiver(int64_t frequency, int64_t minimum, int64_t maximum) {
 }  // namespace
 
 void TMainForm::stSpeedButton8Click() {
-  FocusPanel(FsP);
-  if (AddFqForm->ShowModal() != ModalResult::Ok) return;
+  const Session session = BeginCommand(FsP);
+  if (!session.Alive() || AddFqForm->ShowModal() != ModalResult::Ok || !session.Alive()) return;
   const TLevelTable empty{};
   const int32_t result = calibration::PutDBMs(CalHandle, ReceiverName.c_str(), CurrentMode(),
                                               AddFqForm->Fq->Value(), empty.data());
@@ -61,7 +61,8 @@ void TMainForm::stSpeedButton8Click() {
 
 void TMainForm::BEditClick() {
   if (!OpenDriver) return;
-  FocusPanel(FsP);
+  const Session session = BeginCommand(FsP);
+  if (!session.Alive()) return;
   const int64_t frequency = SelectedFrequency(F);
   bool tuned = true;
   if (DecodeFrequencyWord(OpenDriver->GetFrequency()) != frequency) {
@@ -69,11 +70,12 @@ void TMainForm::BEditClick() {
         QStringLiteral("Receiver is currently not tuned to this frequency.\nDo you want to do it?"),
         QStringLiteral("Change frequency?"), MessageIcon::Question, MessageButtons::YesNoCancel,
         ModalResult::Yes);
-    if (answer == ModalResult::Cancel) return;
+    if (answer == ModalResult::Cancel || !session.Alive()) return;
     if (answer == ModalResult::Yes)
-      Fq->SetValue(frequency);
+      Fq->SetValue(frequency);  // tunes, and may find the receiver gone
     else
       tuned = false;
+    if (!session.Alive()) return;
   }
   TLevelTable levels;
   const int32_t read = ReadColumn(CalHandle, ReceiverName, CurrentMode(), frequency, levels);
@@ -86,7 +88,7 @@ void TMainForm::BEditClick() {
                         (tuned ? "tuned)" : "not tuned)"));
   TableForm->LoadTable(levels, title);
   TableForm->Modified = false;
-  if (TableForm->ShowModal() != ModalResult::Ok) return;
+  if (TableForm->ShowModal() != ModalResult::Ok || !session.Alive()) return;
   const int32_t result = calibration::PutDBMs(CalHandle, ReceiverName.c_str(), CurrentMode(), frequency,
                                               TableForm->Levels.data());
   if (result != CAL_OK) {
@@ -97,8 +99,10 @@ void TMainForm::BEditClick() {
 }
 
 void TMainForm::BDeleteClick() {
-  FocusPanel(FsP);
-  if (!platform::Confirm(QStringLiteral("Are you sure you want to remove frequency?"), ModalResult::Yes))
+  const Session session = BeginCommand(FsP);
+  if (!session.Alive() ||
+      !platform::Confirm(QStringLiteral("Are you sure you want to remove frequency?"), ModalResult::Yes) ||
+      !session.Alive())
     return;
   const int32_t result =
       calibration::DeleteFrequency(CalHandle, ReceiverName.c_str(), CurrentMode(), SelectedFrequency(F));
@@ -111,8 +115,8 @@ void TMainForm::BDeleteClick() {
 }
 
 void TMainForm::stSpeedButton7Click() {
-  FocusPanel(FsP);
-  if (CopyForm->ShowModal() != ModalResult::Ok) return;
+  const Session session = BeginCommand(FsP);
+  if (!session.Alive() || CopyForm->ShowModal() != ModalResult::Ok || !session.Alive()) return;
   const std::string source = CopyForm->SourceReceiver;
   const int32_t sourceMode = CopyForm->SourceMode;
   if (source == ReceiverName && sourceMode == CurrentMode()) return;
@@ -124,6 +128,7 @@ void TMainForm::stSpeedButton7Click() {
   }
   for (const int64_t from : frequencies) {
     const int64_t to = AlignToReceiver(from, Fq->Min(), Fq->Max());
+    if (!session.Alive()) return;
     const QString target = QString::number(to);
     bool copy = true;
     for (int row = 0; row < FrequencyCount; ++row) {
@@ -133,7 +138,7 @@ void TMainForm::stSpeedButton7Click() {
               .arg(FormatFrequency(to)),
           QStringLiteral("Frequency exist"), MessageIcon::Question, MessageButtons::YesNoCancel,
           ModalResult::Yes);
-      if (answer == ModalResult::Cancel) return;
+      if (answer == ModalResult::Cancel || !session.Alive()) return;
       copy = answer == ModalResult::Yes;
     }
     if (!copy) continue;
@@ -146,7 +151,8 @@ void TMainForm::stSpeedButton7Click() {
       ShowLibraryError(result);
       return;
     }
-    FillFrequencyList();
+    // Marked before the list is rebuilt, which may run out of memory.
     TableModified = true;
+    FillFrequencyList();
   }
 }

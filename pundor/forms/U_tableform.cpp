@@ -271,21 +271,25 @@ bool TTableForm::AskRange(const QString& caption, const QString& label, bool fil
 
 void TTableForm::stSpeedButton2Click() {
   if (!AskRange(QStringLiteral("Fill values"), QStringLiteral("Fill values for RAW"), true)) return;
-  for (int64_t r = FillForm->From->Value(); r <= FillForm->To->Value(); ++r) Levels[r] = FillForm->Value;
-  LoadTable(Levels, Title);
+  TLevelTable levels = Levels;
+  for (int64_t r = FillForm->From->Value(); r <= FillForm->To->Value(); ++r) levels[r] = FillForm->Value;
+  TakeLevels(levels);
 }
 
 void TTableForm::stSpeedButton1Click() {
   if (!AskRange(QStringLiteral("Add offset"), QStringLiteral("Add offset for RAW"), false)) return;
-  // The fraction the operator entered is kept; only the level range is enforced.
+  TLevelTable levels = Levels;
+  // Offsetting works in whole dB: every level in the range loses its fraction,
+  // even with an offset of 0.
   for (int64_t r = FillForm->From->Value(); r <= FillForm->To->Value(); ++r)
-    Levels[r] = std::clamp(Levels[r] + FillForm->Value, -140.0, 0.0);
-  LoadTable(Levels, Title);
+    levels[r] = std::clamp(std::trunc(levels[r] + FillForm->Value), -140.0, 0.0);
+  TakeLevels(levels);
 }
 
 void TTableForm::stSpeedButton6Click() {
-  Interpolate(Levels);
-  LoadTable(Levels, Title);
+  TLevelTable levels = Levels;
+  Interpolate(levels);
+  TakeLevels(levels);
 }
 
 void TTableForm::stSpeedButton7Click() {
@@ -297,7 +301,14 @@ void TTableForm::stSpeedButton7Click() {
     ShowLibraryError(result);
     return;
   }
-  LoadTable(column, Title);
+  TakeLevels(column);
+}
+
+// Every tool that changes a level marks the table, so that the main window
+// asks before the work is lost.
+void TTableForm::TakeLevels(const TLevelTable& levels) {
+  if (levels != Levels) Modified = true;
+  LoadTable(levels, Title);
 }
 
 void TTableForm::stSpeedButton4Click() {

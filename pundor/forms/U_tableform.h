@@ -24,6 +24,8 @@ class TTableForm : public TCaptionedForm {
   uint8_t CurrentRaw = 0;
   TLevelTable Levels{};
   QString Title;
+  // Set by every change of a level: the value dialog, a graph drag, or a bulk
+  // tool that changed something. The opener clears it and reads it after OK.
   bool Modified = false;
 
   TStringGrid* T;
@@ -61,6 +63,8 @@ class TTableForm : public TCaptionedForm {
   void ConnectGraph();
   void SetLevelCell(int idx, double level);
   void GraphLevelDragged(int raw, double level);
+  // The result of a bulk tool: shown, and Modified when a level changed.
+  void TakeLevels(const TLevelTable& levels);
   void RepaintRawCell(int idx);
   // Shows the fill dialog for one of its two operations; true on OK.
   bool AskRange(const QString& caption, const QString& label, bool fillMode);

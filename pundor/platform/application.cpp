@@ -1,6 +1,7 @@
 #include "platform/application.h"
 
 #include <QPointer>
+#include <new>
 
 #include "platform/message_box.h"
 
@@ -65,7 +66,14 @@ void Application::DestroyForms() {
   }
 }
 
-void Application::ShowException(const std::exception& error) { ShowError(QString::fromUtf8(error.what())); }
+void Application::ShowException(const std::exception& error) {
+  // The library's own text for this one means nothing to an operator.
+  if (dynamic_cast<const std::bad_alloc*>(&error)) {
+    ShowError(QStringLiteral("Not enough memory to complete the operation."));
+    return;
+  }
+  ShowError(QString::fromUtf8(error.what()));
+}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
   try {

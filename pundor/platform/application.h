@@ -50,7 +50,8 @@ class Application : public QApplication {
   void Terminate();
   bool Terminated() const { return terminated_; }
 
-  // The standard exception box: the message in an "Error" box.
+  // The standard exception box: the message in an "Error" box (running out of
+  // memory gets a plain sentence instead of the exception's name).
   static void ShowException(const std::exception& error);
 
   bool notify(QObject* receiver, QEvent* event) override;

@@ -119,7 +119,8 @@ bool TVelkaro_Vx::Open(const TRadioDevice& device) {
   device_ = handle;
   fn_->CodecStop(device_);
   fn_->SetPower(device_, 1);
-  fn_->SetFrequency(device_, EncodeFrequencyWord(device.MinFreq));
+  // The lowest frequency goes to the receiver as the library listed it.
+  fn_->SetFrequency(device_, static_cast<uint32_t>(device.MinFreq));
   fn_->VxGetLastRawSS(device_);
   fn_->GetAGC(device_);
   fn_->VxGetInternalRSSI(device_);

@@ -12,14 +12,6 @@
 #include "sim/scenario.h"
 #include "sim/smeter.h"
 
-// The simulator gives every receiver a curve of its own (soft floor, slope
-// wandering along the range, compression) once its generator server is in
-// the tree; before that, one straight curve for all. Drop the second branch
-// once both are merged.
-#if __has_include("sim/generator.h")
-#define ORVANTA_SIM_CURVE_PER_RECEIVER 1
-#endif
-
 namespace autocal {
 
 // The reading at `inputDbm` on the receiver's input with `jitterDb` of noise
@@ -27,17 +19,10 @@ namespace autocal {
 // off, RF amplifier on for the FM-capable newer models).
 inline int ModelRaw(const sim::ReceiverSpec& receiver, int64_t hz, int32_t mode, double inputDbm,
                     double jitterDb = 0) {
-#ifdef ORVANTA_SIM_CURVE_PER_RECEIVER
   const sim::Tuning tuning{hz, mode, false, sim::IsFmModel(receiver)};
   return sim::RawReading(sim::CurveOf(receiver), mode,
                          sim::DetectorLevelDbm(receiver, tuning, inputDbm, sim::kTrackingGenerator),
                          jitterDb);
-#else
-  const bool fmModel = receiver.model == "C2" || receiver.model == "C4" || receiver.model == "C5";
-  const sim::Tuning tuning{hz, mode, false, fmModel};
-  return sim::RawFromDetectorLevel(
-      sim::DetectorLevelDbm(receiver, tuning, inputDbm, sim::kTrackingGenerator) + jitterDb);
-#endif
 }
 
 struct RawStep {

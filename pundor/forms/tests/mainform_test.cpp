@@ -10,11 +10,14 @@
 #include <QTimer>
 #include <QWindow>
 #include <fstream>
+#include <optional>
 
+#include "failing_new.h"
 #include "forms/U_fselectform.h"
 #include "forms/U_reconnectform.h"
 #include "forms/calibration_library.h"
 #include "main_window_fixture.h"
+#include "platform/application.h"
 #include "platform/html_help.h"
 #include "widgets/frequencyedit.h"
 #include "widgets/mylabel.h"
@@ -199,6 +202,8 @@ TEST_F(MainWindowTest, ModeListKeepsDuplicatesOnceAndDoesNotSendAModeItDoesNotLi
 
 TEST_F(MainWindowTest, AReceiverHeldElsewhereOffersToRefresh) {
   CreateWindow();
+  OpenReceiver(kClassicA1Row);
+  NewTable();
   SimulatorControl c1("vxaapi.dll");
   c1.SetBusy("C1004711", true);
   op.Answer(ModalResult::Yes);
@@ -210,6 +215,7 @@ TEST_F(MainWindowTest, AReceiverHeldElsewhereOffersToRefresh) {
   EXPECT_EQ(form->OpenDriver, nullptr);
   EXPECT_EQ(form->OpenDevice, nullptr);
   EXPECT_EQ(EnabledOf(*form), kNoReceiver);
+  EXPECT_EQ(form->LCaption->Caption(), "Orvanta") << "the previous receiver and file are closed";
   EXPECT_EQ(form->D->RowCount(), 4) << "refreshed";
 }
 
@@ -284,6 +290,49 @@ TEST_F(MainWindowTest, AFileThatFailsToLoadLeavesTheReceiverWithoutATable) {
   EXPECT_EQ(EnabledOf(*form), kReceiverNoTable);
   form->TTimer();
   EXPECT_FALSE(form->LdBm->isVisible());
+}
+
+// A table too large for the memory left is a load that failed: the load's
+// message, and the receiver stays open without a table. Running out of memory
+// elsewhere says so plainly and keeps the table.
+TEST_F(MainWindowTest, RunningOutOfMemoryEndsInAMessageAndAConsistentWindow) {
+  CreateWindow();
+  OpenReceiver(kClassicA1Row);
+  OpenTable(WriteTable("good.cal", 0, {7'100'000}));
+  constexpr int kPoints = 3000;
+  std::vector<int64_t> many;
+  for (int k = 1; k <= kPoints; ++k) many.push_back(int64_t{10'000} * k);
+  // The list's grid asks for 24 bytes a row in one block; the library never
+  // asks for more than 16 bytes a point at once.
+  constexpr std::size_t kFailFrom = 20 * kPoints;
+  std::optional<LargeAllocationsFail> outOfMemory;
+
+  op.WhileShown([&] { outOfMemory.emplace(kFailFrom); });
+  op.ChooseFile(WriteTable("large.cal", 0, many));
+  op.Answer(ModalResult::Ok);
+  platform::Guard([&] { form->stSpeedButton4Click(); });
+  outOfMemory.reset();
+  ASSERT_EQ(op.Boxes().size(), 1u);
+  EXPECT_EQ(op.Boxes()[0].text(), "Error during loading CAL file to memory.");
+  EXPECT_FALSE(form->TableLoaded);
+  EXPECT_EQ(form->LCaption->Caption(), "Orvanta [Halv-A1]");
+  EXPECT_THAT(Column(form->F, 0), ElementsAre(""));
+  EXPECT_EQ(EnabledOf(*form), kReceiverNoTable);
+
+  OpenTable(WriteTable("other-mode.cal", 1, many));
+  ASSERT_TRUE(form->TableLoaded);
+  form->TableModified = true;
+  op.Answer(ModalResult::Ok);
+  outOfMemory.emplace(kFailFrom);
+  platform::Guard([&] { form->MUDDirection(+1); });
+  outOfMemory.reset();
+  ASSERT_EQ(op.Boxes().size(), 2u);
+  EXPECT_EQ(op.Boxes()[1].text(), "Not enough memory to complete the operation.");
+  EXPECT_TRUE(form->TableLoaded) << "the unsaved table stays";
+  EXPECT_EQ(form->FrequencyCount, 0);
+  EXPECT_THAT(Column(form->F, 0), ElementsAre(""));
+  EXPECT_EQ(EnabledOf(*form), kEmptyTable);
+  form->TableModified = false;
 }
 
 TEST_F(MainWindowTest, SaveProposesNewCalForEveryNewTableAndShowsTheSavedPath) {

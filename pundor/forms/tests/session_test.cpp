@@ -2,6 +2,7 @@
 // a simulated receiver, the scripted operator answering every box and dialog.
 #include <unistd.h>
 
+#include <QApplication>
 #include <QEnterEvent>
 #include <QTest>
 #include <cmath>
@@ -10,7 +11,9 @@
 #include <map>
 
 #include "calibrating_testing.h"
+#include "forms/U_reconnectform.h"
 #include "forms/known_receivers.h"
+#include "main_window_fixture.h"
 #include "receivers/text_helpers.h"
 #include "receivers/velkaro_api.h"
 #include "widgets/frequencyedit.h"
@@ -97,6 +100,45 @@ class SessionTest : public testing::Test {
     QTest::mouseRelease(graph, Qt::LeftButton, {}, from + QPoint(0, 12));
   }
 
+  // Opens the editor on a point (the receiver tuned there, so nothing is
+  // asked), runs `tool` inside it and confirms with OK.
+  static void EditWith(int64_t frequency, const std::function<void()>& tool) {
+    MainForm->Fq->SetValue(frequency);
+    for (int row = 0; row < MainForm->FrequencyCount; ++row)
+      if (MainForm->F->Cells(1, row) == QString::number(frequency)) MainForm->F->SetRow(row);
+    WhenShown(TableForm, [tool] {
+      tool();
+      TableForm->SetModalResult(ModalResult::Ok);
+    });
+    MainForm->BEditClick();
+  }
+
+  // The newer-family receiver is unplugged and the next measuring tick finds
+  // it gone; the operator gives up the wait with "Do not wait".
+  void LoseReceiverAndGiveUp(SimulatorControl& receiver) {
+    receiver.SetPlugged(kLostSerial, false);
+    GiveUpTheWait();
+    MainForm->TTimer();
+  }
+  // Presses "Do not wait" once the reconnect window is shown; the wait ends
+  // with the test.
+  void GiveUpTheWait() {
+    auto* poll = new QTimer(&testScope_);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll] {
+      for (platform::Form* shown : platform::Form::ModalForms())
+        if (auto* wait = dynamic_cast<TReconnectForm*>(shown)) {
+          poll->stop();
+          poll->deleteLater();
+          wait->Button1->OnClick(wait->Button1);
+          return;
+        }
+    });
+    poll->start();
+  }
+  static constexpr const char* kLostSerial = "C1004711";
+  QObject testScope_;
+
   platform::ScriptedOperator op{[](const std::string& message) { ADD_FAILURE() << message; }};
 };
 
@@ -151,7 +193,7 @@ TEST_F(SessionTest, CalibrationSessionEndToEnd) {
   MainForm->BEditClick();
   EXPECT_EQ(MainForm->Fq->Value(), 7'000'000);
   EXPECT_FALSE(GraphForm->isVisible()) << "the graph closes with the editor";
-  EXPECT_DOUBLE_EQ(edited[0], -100.34);
+  EXPECT_EQ(edited[0], -100.0) << "the offset works in whole dB";
   EXPECT_DOUBLE_EQ(edited[15], -90.0);
   EXPECT_DOUBLE_EQ(edited[205], -30.55);
   EXPECT_NE(edited[100], -80.0) << "the drag changed raw 100";
@@ -240,6 +282,177 @@ TEST_F(SessionTest, CalibrationSessionEndToEnd) {
   std::filesystem::remove(path.toStdString());
 }
 
+// Above 2,147,000,000 Hz a frequency is aligned to tens of Hz before it is
+// compared with the list, so the point it would replace is asked about.
+TEST_F(SessionTest, AddingAFrequencyThatAlignsOntoAPointAsksBeforeReplacingIt) {
+  CreateWindowsOnce();
+  OpenReceiver("Halv-B3");
+  MainForm->stSpeedButton3Click();
+  const TLevelTable calibrated = Column(-50.0);
+  ASSERT_EQ(calibration::PutDBMs(MainForm->CalHandle, MainForm->ReceiverName.c_str(), MainForm->CurrentMode(),
+                                 2'500'000'000, calibrated.data()),
+            CAL_OK);
+  MainForm->FillFrequencyList();
+  op.Answer(ModalResult::No);
+  bool stayedOpen = false;
+  WhenShown(AddFqForm, [&] {
+    AddFqForm->Fq->SetValue(2'500'000'005);
+    AddFqForm->BOKClick();
+    stayedOpen = AddFqForm->isVisible() && AddFqForm->Result() == ModalResult::None;
+    AddFqForm->SetModalResult(ModalResult::Cancel);
+  });
+  MainForm->stSpeedButton8Click();
+  ASSERT_EQ(op.Boxes().size(), 1u);
+  EXPECT_EQ(op.Boxes()[0].caption(), QStringLiteral("Message"));
+  EXPECT_TRUE(stayedOpen) << "No keeps the dialog open";
+  TLevelTable stored;
+  ASSERT_EQ(
+      ReadColumn(MainForm->CalHandle, MainForm->ReceiverName, MainForm->CurrentMode(), 2'500'000'000, stored),
+      CAL_OK);
+  EXPECT_EQ(stored, calibrated);
+  MainForm->TableModified = false;
+  MainForm->CloseReceiver();
+}
+
+// Fill, Offset, Interpolate and Copy change levels like a single edit does, so
+// closing the program afterwards asks about the unsaved table.
+TEST_F(SessionTest, EveryEditorToolThatChangesALevelMarksTheTable) {
+  CreateWindowsOnce();
+  OpenReceiver("Halv-A1");
+  MainForm->stSpeedButton3Click();
+  TLevelTable onePoint{};
+  onePoint[10] = -100.0;
+  for (const auto& [frequency, levels] :
+       {std::pair{7'000'000, onePoint}, std::pair{14'000'000, Column(-60.0)}})
+    ASSERT_EQ(calibration::PutDBMs(MainForm->CalHandle, MainForm->ReceiverName.c_str(),
+                                   MainForm->CurrentMode(), frequency, levels.data()),
+              CAL_OK);
+  MainForm->FillFrequencyList();
+  const auto copyFrom14MHz = [] {
+    WhenShown(FSelectForm, [] {
+      FSelectForm->F->SetRow(1);
+      FSelectForm->BCopyClick();
+    });
+    TableForm->stSpeedButton7Click();
+  };
+  const std::pair<const char*, std::function<void()>> tools[] = {
+      {"Interpolate", [] { TableForm->stSpeedButton6Click(); }},
+      {"Fill", [] { RangeTool(&TTableForm::stSpeedButton2Click, QStringLiteral("-30"), 0, 10); }},
+      {"Offset", [] { RangeTool(&TTableForm::stSpeedButton1Click, QStringLiteral("-3"), 0, 255); }},
+      {"Copy", copyFrom14MHz},
+  };
+  for (const auto& [name, tool] : tools) {
+    MainForm->TableModified = false;
+    EditWith(7'000'000, tool);
+    EXPECT_TRUE(MainForm->TableModified) << name;
+    op.Answer(ModalResult::No);
+    bool canClose = true;
+    MainForm->FormCloseQuery(canClose);
+    EXPECT_FALSE(canClose) << name;
+    EXPECT_EQ(op.Boxes().back().text(),
+              QStringLiteral("Calibration table is modified and not saved.\nClose anyway?"));
+  }
+  MainForm->TableModified = false;
+  EditWith(7'000'000, copyFrom14MHz);
+  EXPECT_FALSE(MainForm->TableModified) << "copying the same levels again changes nothing";
+  MainForm->CloseReceiver();
+}
+
+// "Do not wait" closes the session while a command waits in a question box, a
+// dialog or its focus change; the command must not go on with the receiver
+// and table it started with.
+TEST_F(SessionTest, ACommandStopsWhenItsReceiverIsGivenUpMidway) {
+  CreateWindowsOnce();
+  SimulatorControl c1("vxaapi.dll");
+  struct PlugBack {
+    SimulatorControl& c1;
+    ~PlugBack() { c1.SetPlugged(kLostSerial, true); }
+  } plugBack{c1};
+  const QString savePath = QString::fromStdString(
+      (std::filesystem::temp_directory_path() / ("orvanta-lost-" + std::to_string(::getpid()) + ".cal"))
+          .string());
+  // The table editor must never open; a poll of the test's own notes it.
+  bool editorShown = false;
+  QTimer editorWatch;
+  editorWatch.setInterval(2);
+  QObject::connect(&editorWatch, &QTimer::timeout, [&] {
+    if (!TableForm->ShownModally()) return;
+    editorShown = true;
+    TableForm->SetModalResult(ModalResult::Cancel);
+  });
+  editorWatch.start();
+  MainForm->show();  // the focus needs a shown window; showing it searches once
+
+  const std::pair<const char*, std::function<void()>> commands[] = {
+      {"New, Yes after the loss",
+       [&] {
+         MainForm->TableModified = true;
+         op.WhileShown([&] { LoseReceiverAndGiveUp(c1); });
+         op.Answer(ModalResult::Yes);
+         MainForm->stSpeedButton3Click();
+       }},
+      {"Delete, Yes after the loss",
+       [&] {
+         op.WhileShown([&] { LoseReceiverAndGiveUp(c1); });
+         op.Answer(ModalResult::Yes);
+         MainForm->BDeleteClick();
+       }},
+      {"Add, overwriting after the loss",
+       [&] {
+         op.WhileShown([&] { LoseReceiverAndGiveUp(c1); });
+         op.Answer(ModalResult::Yes);
+         WhenShown(AddFqForm, [] {
+           AddFqForm->Fq->SetValue(7'000'000);
+           AddFqForm->BOKClick();
+         });
+         MainForm->stSpeedButton8Click();
+       }},
+      {"Edit, Yes to tuning after the loss",
+       [&] {
+         MainForm->Fq->SetValue(10'000'000);
+         op.WhileShown([&] { LoseReceiverAndGiveUp(c1); });
+         op.Answer(ModalResult::Yes);
+         MainForm->BEditClick();
+       }},
+      {"Save, a file chosen as the receiver went",
+       [&] {
+         op.WhileShown([&] { LoseReceiverAndGiveUp(c1); });
+         op.ChooseFile(savePath);
+         MainForm->BSaveClick();
+       }},
+      {"Edit, a typed frequency taken by the focus change",
+       [&] {
+         QApplication::setActiveWindow(MainForm);
+         MainForm->Fq->setFocus();
+         ASSERT_TRUE(QTest::qWaitFor([] { return MainForm->Fq->hasFocus(); }, 1000));
+         MainForm->Fq->selectAll();
+         QTest::keyClicks(MainForm->Fq, QStringLiteral("8"));
+         c1.SetPlugged(kLostSerial, false);
+         GiveUpTheWait();
+         MainForm->BEditClick();
+       }},
+  };
+  for (const auto& [name, command] : commands) {
+    SCOPED_TRACE(name);
+    c1.SetPlugged(kLostSerial, true);
+    OpenReceiver("Halv-C1");
+    ASSERT_NE(MainForm->OpenDriver, nullptr);
+    MainForm->stSpeedButton3Click();
+    Add(7'000'000);
+    MainForm->TableModified = false;
+    command();  // any box beyond the command's own fails the test
+    Settle(50);
+    EXPECT_EQ(MainForm->OpenDevice, nullptr);
+    EXPECT_FALSE(MainForm->TableLoaded);
+    EXPECT_EQ(MainForm->LCaption->Caption(), QStringLiteral("Orvanta"));
+    EXPECT_FALSE(MainForm->BSave->isEnabled());
+    EXPECT_FALSE(MainForm->CalInfo->isEnabled());
+  }
+  MainForm->hide();
+  EXPECT_FALSE(editorShown);
+  EXPECT_FALSE(std::filesystem::exists(savePath.toStdString()));
+}
+
 TEST_F(SessionTest, FrequencyCommandsAskBeforeTheyChangeAnything) {
   CreateWindowsOnce();
   OpenReceiver("Halv-B3");
@@ -247,7 +460,16 @@ TEST_F(SessionTest, FrequencyCommandsAskBeforeTheyChangeAnything) {
   MainForm->stSpeedButton3Click();
 
   // The empty list: a double click opens nothing.
+  // The table editor must never open; a poll of the test's own notes it.
   bool editorShown = false;
+  QTimer editorWatch;
+  editorWatch.setInterval(2);
+  QObject::connect(&editorWatch, &QTimer::timeout, [&] {
+    if (!TableForm->ShownModally()) return;
+    editorShown = true;
+    TableForm->SetModalResult(ModalResult::Cancel);
+  });
+  editorWatch.start();
   WhenShown(TableForm, [&] {
     editorShown = true;
     TableForm->SetModalResult(ModalResult::Cancel);

@@ -169,6 +169,34 @@ TEST_F(TableEditorTest, ValueDialogAcceptsTheBoundsOnly) {
   EXPECT_THROW(EditValForm->BOKClick(), platform::Error);
 }
 
+// Not a number compares false with both bounds; it must still be refused, or
+// the column would fail in PutDBMs after the editor closed.
+TEST_F(TableEditorTest, NonFiniteNumbersAreRefusedAsOutOfRangeByBothDialogs) {
+  const auto refused = [](platform::Form* dialog, const std::function<void()>& ok, const char* text,
+                          const char* message) {
+    dialog->SetModalResult(platform::ModalResult::None);
+    try {
+      ok();
+      ADD_FAILURE() << text << " accepted";
+    } catch (const platform::Error& error) {
+      EXPECT_STREQ(error.what(), message) << text;
+    }
+    EXPECT_EQ(dialog->Result(), platform::ModalResult::None) << text;
+  };
+  for (const char* text : {"nan", "NaN", "inf", "-inf"}) {
+    EditValForm->V->setText(QString::fromLatin1(text));
+    refused(
+        EditValForm, [] { EditValForm->BOKClick(); }, text, "dBm value is out of range -140 - 0");
+    FillForm->V->setText(QString::fromLatin1(text));
+    FillForm->FillMode = true;
+    refused(
+        FillForm, [] { FillForm->BOKClick(); }, text, "Value out of range -140 - 0");
+    FillForm->FillMode = false;
+    refused(
+        FillForm, [] { FillForm->BOKClick(); }, text, "Value out of range -140 - 140");
+  }
+}
+
 TEST_F(TableEditorTest, RejectedValueShowsTheErrorAndKeepsTheDialogOpen) {
   op.Answer(platform::ModalResult::Ok);
   WhenShown(EditValForm, [] {
@@ -228,16 +256,16 @@ TEST_F(TableEditorTest, FillAndOffsetRangesAreValidated) {
   }
 }
 
-TEST_F(TableEditorTest, OffsetKeepsTheFractionAndLimitsToTheLevelRange) {
+TEST_F(TableEditorTest, OffsetDropsTheFractionAndLimitsToTheLevelRange) {
   Load({{0, -50.7}, {1, -5.5}, {2, -130.4}, {3, -50.7}});
   RunRangeTool(&TTableForm::stSpeedButton1Click, QStringLiteral("0"), 0, 0);
-  EXPECT_DOUBLE_EQ(TableForm->Levels[0], -50.7) << "an offset of 0 changes nothing";
+  EXPECT_EQ(TableForm->Levels[0], -50.0) << "even an offset of 0 drops the fraction";
   RunRangeTool(&TTableForm::stSpeedButton1Click, QStringLiteral("10"), 1, 1);
   EXPECT_EQ(TableForm->Levels[1], 0.0);
   RunRangeTool(&TTableForm::stSpeedButton1Click, QStringLiteral("-20"), 2, 2);
   EXPECT_EQ(TableForm->Levels[2], -140.0);
   RunRangeTool(&TTableForm::stSpeedButton1Click, QStringLiteral("-5.2"), 3, 3);
-  EXPECT_DOUBLE_EQ(TableForm->Levels[3], -55.9);
+  EXPECT_EQ(TableForm->Levels[3], -55.0);
   EXPECT_EQ(FillForm->L->Caption(), QStringLiteral("Add offset for RAW"));
 }
 

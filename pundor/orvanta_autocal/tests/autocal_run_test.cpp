@@ -361,7 +361,6 @@ TEST(AutocalOptions, EveryOptionIsReadAndAnUnusableLineSaysWhy) {
   EXPECT_EQ(refusal({"--step"}), "--step needs a value");
 }
 
-#ifdef ORVANTA_HAVE_INSTRUMENTS
 // `orvanta-sim generator-server` on a port of its own, for as long as the
 // test runs.
 class GeneratorServer {
@@ -443,7 +442,5 @@ TEST_F(AutocalRun, OverTcpAgainstTheSimulatedGeneratorAndThroughItsDroppedConnec
   EXPECT_EQ(Frequencies(folder_ / "dropped.cal", "HalvoC4", 3), std::vector<int64_t>{10'000'000});
   EXPECT_FALSE(sim::LoadState(folder_ / "state").outputOn);  // switched off over a new connection
 }
-
-#endif  // ORVANTA_HAVE_INSTRUMENTS
 
 }  // namespace

@@ -137,6 +137,17 @@ TEST_F(NewerDrivers, OpenPreparesTheReceiver) {
   EXPECT_EQ(calls.back(), "SetRFAmp C4000815 1");
 }
 
+// Above 2,147,000,000 Hz an encoded word would carry tens of Hz and tune the
+// receiver below its range; the listed lowest frequency is sent unchanged.
+TEST_F(NewerDrivers, OpenTunesToTheListedLowestFrequencyUnchanged) {
+  UseScenario("newer C1 serial=HIGH bus=USB min=2147100005 max=2147400000\n");
+  TVelkaro_C1 driver;
+  SimControl sim("vxaapi.dll");
+  ASSERT_TRUE(driver.Open(List(driver).at(0)));
+  EXPECT_EQ(DecodeFrequencyWord(driver.GetFrequency()), 2'147'100'005);
+  EXPECT_THAT(sim.TakeCalls(), testing::Contains("SetFrequency HIGH 2147100005"));
+}
+
 TEST_F(NewerDrivers, OpenClosesTheHeldDeviceFirst) {
   UseScenario(
       "newer C2 serial=B1 bus=USB min=9k max=30M\n"

@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Builds the Debian packages, checks their contents and dependencies,
+# installs them, builds and runs the C and C++ consumers against the system's
+# files, starts the installed calibrator, and removes the packages again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh desktop-file-utils pkg-config
+scripts/package.sh
+packages=(libfendrel2 libfendrel-dev fendrel-tools orvanta orvanta-simulators)
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' build-release/CPackConfig.cmake)
+libdir=/usr/$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' build-release/CMakeCache.txt)
+work=$(mktemp -d)
+installed=false
+finish() {
+  $installed && apt-get purge -y -qq "${packages[@]}" >/dev/null
+  rm -rf "$work"
+}
+trap finish EXIT
+failed=0
+fail() {
+  echo "check-packages: $*" >&2
+  failed=1
+}
+
+deb() { echo build-release/packages/"$1"_"$version"_*.deb; }
+# field <package> <field>: one field of the package's control file.
+field() { dpkg-deb -f $(deb "$1") "$2"; }
+# depends <package> <regex>...: Depends has an entry matching each regex.
+depends() {
+  local package=$1 entry
+  shift
+  for entry in "$@"; do
+    field "$package" Depends | tr ',' '\n' | sed 's/^ *//' | grep -qx "$entry" ||
+      fail "$package does not depend on '$entry': $(field "$package" Depends)"
+  done
+}
+# holds <package> <path>...: the package has each path (file or link).
+holds() {
+  local package=$1 path
+  shift
+  for path in "$@"; do
+    grep -qx "\.$path\( -> .*\)\?" "$work/$package.contents" || fail "$package lacks $path"
+  done
+}
+
+for package in "${packages[@]}"; do
+  echo "== $(basename $(deb "$package"))"
+  dpkg-deb -f $(deb "$package") Package Version Architecture Section Depends Recommends
+  dpkg-deb -c $(deb "$package") | awk '{$1=$2=$3=$4=$5=""; print substr($0, 6)}' | tee "$work/$package.contents"
+done
+
+exact="(= $version)"
+holds libfendrel2 "$libdir/libfendrel.so.2" "$libdir/libfendrel.so.2.$(cut -d. -f2- <<<"$version")"
+depends libfendrel2 'libc6 .*' 'libstdc++6 .*'
+dpkg-deb --ctrl-tarfile $(deb libfendrel2) | tar -xO ./shlibs | grep -qx "libfendrel 2 libfendrel2 (>= $version)" ||
+  fail "libfendrel2 has no shlibs entry for libfendrel.so.2"
+holds libfendrel-dev /usr/include/fendrel.h "$libdir/libfendrel.so" "$libdir/pkgconfig/fendrel.pc" \
+  "$libdir/cmake/fendrel/fendrelConfig.cmake" "$libdir/cmake/fendrel/fendrelConfigVersion.cmake"
+depends libfendrel-dev "libfendrel2 $exact"
+holds fendrel-tools /usr/bin/fendrel-tool /usr/share/man/man1/fendrel-tool.1
+depends fendrel-tools "libfendrel2 $exact"
+holds orvanta /usr/bin/pundor "$libdir/orvanta/pundor" "$libdir/orvanta/libfendrel.so" /usr/share/orvanta/pundor.chm \
+  "$libdir/orvanta/pundor.chm" /usr/share/applications/orvanta.desktop /usr/share/icons/hicolor/scalable/apps/orvanta.svg
+depends orvanta "libfendrel2 $exact" 'libqt6widgets6 .*'
+holds orvanta-simulators /usr/bin/orvanta-sim \
+  "$libdir"/orvanta/lib{drovapi32,vxaapi,vxbapi,vxcapi,vxdapi,vxeapi}.so
+depends orvanta-simulators "orvanta $exact"
+dpkg-deb -x $(deb orvanta) "$work/orvanta"
+desktop-file-validate "$work/orvanta/usr/share/applications/orvanta.desktop" || fail "the desktop entry is not valid"
+((failed == 0)) || exit 1
+
+echo "== installing"
+for package in "${packages[@]}"; do
+  ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
+    { echo "check-packages: $package is installed already; remove it first" >&2; exit 1; }
+done
+installed=true
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+  $(for package in "${packages[@]}"; do echo ./$(deb "$package"); done) >/dev/null
+
+echo "== consumers against the system's files"
+cc -std=c11 -Wall -Wextra -Werror fendrel/consumers/consumer.c $(pkg-config --cflags --libs fendrel) -o "$work/consumer-c"
+"$work/consumer-c" "$work/c.cal"
+cmake -S fendrel/consumers -B "$work/consumer-cxx" -G Ninja >/dev/null
+grep -q "^fendrel_DIR:PATH=$libdir/cmake/fendrel$" "$work/consumer-cxx/CMakeCache.txt"
+cmake --build "$work/consumer-cxx" >/dev/null
+"$work/consumer-cxx/fendrel_consumer" "$work/cxx.cal"
+fendrel-tool demo "$work/demo.cal" >/dev/null
+scripts/check-installed-calibrator.sh /usr "$libdir"
+
+echo "== removing"
+apt-get purge -y -qq "${packages[@]}" >/dev/null
+installed=false
+for path in "$libdir/libfendrel.so.2" "$libdir/orvanta" /usr/bin/pundor /usr/include/fendrel.h; do
+  [[ ! -e $path && ! -L $path ]] || fail "$path is still there after removal"
+done
+((failed == 0)) && echo "Package checks passed"
+exit "$failed"
