@@ -171,13 +171,13 @@ TEST_F(AutocalRun, ThreeNoisyReceiversInTwoModesAtFiveFrequenciesMatchTheirModel
   int count = 0;
   for (const Calibrated& run : runs) {
     EXPECT_EQ(Frequencies(table, run.tableName, run.code), frequencies) << run.receiver << " " << run.mode;
-    const sim::ReceiverSpec spec = autocal::ScenarioReceiver(kScenario, run.id);
+    const sim::ReceiverSpec model = autocal::ScenarioReceiver(kScenario, run.id);
     for (const int64_t hz : frequencies) {
-      const auto truth = autocal::TrueLevels(spec, hz, run.code);
+      const auto truth = autocal::TrueLevels(model, hz, run.code);
       // Strictly inside what -130..-10 dBm reads (the ends are cut off), where
       // the receiver resolves a decibel.
-      for (int raw = autocal::ModelRaw(spec, hz, run.code, -130) + 1;
-           raw < autocal::ModelRaw(spec, hz, run.code, -10); ++raw) {
+      for (int raw = autocal::ModelRaw(model, hz, run.code, -130) + 1;
+           raw < autocal::ModelRaw(model, hz, run.code, -10); ++raw) {
         if (truth[raw].Width() > autocal::kResolvedDb) continue;
         CalibratedStrength strength{};
         strength.Size = sizeof strength;
