@@ -1,9 +1,12 @@
 #include "forms/U_mainform.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QKeySequence>
+#include <QMenu>
 #include <QPainter>
 #include <algorithm>
 #include <filesystem>
@@ -11,6 +14,7 @@
 
 #include "forms/U_aboutform.h"
 #include "forms/U_addfqform.h"
+#include "forms/U_autocalform.h"
 #include "forms/U_calinfoform.h"
 #include "forms/U_fselectform.h"
 #include "forms/U_reconnectform.h"
@@ -312,6 +316,7 @@ void TMainForm::ConnectHandlers() {
   F->OnDrawCell = [this](TStringGrid*, int col, int row, const QRect& rect, QPainter& painter,
                          bool selected) { FDrawCell(col, row, rect, painter, selected); };
   F->OnTopLeftChanged = [this](TStringGrid*) { FTopLeftChanged(); };
+  ConnectAutoCal();
   FSB->OnPositionChange = [this](TmyScrollBar*) { FSBPositionChange(); };
   MUD->OnDirection = [this](TmyUpDown*, int step) { MUDDirection(step); };
   Fq->OnValueChange = [this](TstFrequencyEdit*) { FqValueChange(); };
@@ -321,6 +326,36 @@ void TMainForm::ConnectHandlers() {
   OnShow = [this](platform::Form*) { FormShow(); };
   OnCloseQuery = [this](platform::Form*, bool& canClose) { FormCloseQuery(canClose); };
   OnActivate = [this](platform::Form*, bool active) { ActivateCaption(active); };
+}
+
+// Automatic calibration is reached without moving a control: the frequency
+// list's context menu and a shortcut.
+void TMainForm::ConnectAutoCal() {
+  AutoCalAction = new QAction(QStringLiteral("Calibrate automatically..."), this);
+  AutoCalAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+  AutoCalAction->setShortcutContext(Qt::WindowShortcut);
+  addAction(AutoCalAction);
+  QObject::connect(AutoCalAction, &QAction::triggered, this, [this] { AutoCalClick(); });
+  F->setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(F, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    QMenu menu(this);
+    menu.setFont(DataFont());
+    menu.setStyleSheet(
+        QStringLiteral("QMenu { background: #424242; color: #c0c0c0; border: 1px solid #909090; }"
+                       "QMenu::item:selected { background: #909090; color: black; }"
+                       "QMenu::item:disabled { color: #808080; }"));
+    AutoCalAction->setEnabled(AutoCalPossible());
+    menu.addAction(AutoCalAction);
+    menu.exec(F->mapToGlobal(at));
+  });
+}
+
+bool TMainForm::AutoCalPossible() const { return OpenDriver && TableLoaded && AutoCalForm; }
+
+void TMainForm::AutoCalClick() {
+  if (!AutoCalPossible()) return;
+  FocusPanel(FsP);
+  AutoCalForm->ShowModal();
 }
 
 void TMainForm::SetupFileDialogs() {
@@ -897,7 +932,8 @@ bool TMainForm::BindHtmlHelp() {
   if (result == platform::HtmlHelp::LoadResult::ComponentMissing)
     platform::ShowError(QStringLiteral("Unable to load HTML Help component required to view help."), this);
   else if (result == platform::HtmlHelp::LoadResult::EntryPointMissing)
-    platform::ShowError(QStringLiteral("Unable to initialise HTML Help component requred to view help."), this);
+    platform::ShowError(QStringLiteral("Unable to initialise HTML Help component requred to view help."),
+                        this);
   return htmlHelp_ != nullptr;
 }
 

@@ -19,6 +19,7 @@
 #include "receivers/velkaro_vk.h"
 #include "receivers/velkaro_vx.h"
 
+class QAction;
 class QCloseEvent;
 class QPainter;
 class QRect;
@@ -159,6 +160,11 @@ class TMainForm : public platform::Form {
   void BEditClick();
   void BDeleteClick();
   void stSpeedButton7Click();
+  // Automatic calibration: the frequency list's context menu and Ctrl+K, with
+  // a receiver open and a table loaded.
+  QAction* AutoCalAction = nullptr;
+  bool AutoCalPossible() const;
+  void AutoCalClick();
 
   // Where the help file is looked for (the program's folder by default).
   QString HelpPath() const;
@@ -174,6 +180,7 @@ class TMainForm : public platform::Form {
   void CreateSignalPanel();
   void CreateBottomRow();
   void ConnectHandlers();
+  void ConnectAutoCal();
   void SetupFileDialogs();
   void ActivateCaption(bool active);
   void FormDestroy();

@@ -2,6 +2,7 @@
 
 #include "forms/U_aboutform.h"
 #include "forms/U_addfqform.h"
+#include "forms/U_autocalform.h"
 #include "forms/U_calinfoform.h"
 #include "forms/U_copyform.h"
 #include "forms/U_editvalform.h"
@@ -28,6 +29,7 @@ int RunCalibrator(platform::Application& application) {
   application.CreateForm(CalInfoForm);
   application.CreateForm(FSelectForm);
   application.CreateForm(AboutForm);
+  application.CreateForm(AutoCalForm);
   application.Run();
   return 0;
 }

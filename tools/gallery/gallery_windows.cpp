@@ -6,6 +6,7 @@
 
 #include "forms/U_aboutform.h"
 #include "forms/U_addfqform.h"
+#include "forms/U_autocalform.h"
 #include "forms/U_calinfoform.h"
 #include "forms/U_copyform.h"
 #include "forms/U_editvalform.h"
@@ -21,7 +22,9 @@
 #include "widgets/myintedit.h"
 #include "widgets/mylabel.h"
 #include "widgets/stalignedit.h"
+#include "widgets/stgauge.h"
 #include "widgets/stringgrid.h"
+#include "widgets/stspeedbutton.h"
 
 namespace {
 
@@ -145,4 +148,26 @@ ORVANTA_GALLERY_PAGE("calibration-info-window") {
 ORVANTA_GALLERY_PAGE("about-box") {
   TAboutForm about;
   return gallery::Grab(&about);
+}
+
+// Mid-run, as a run against the simulated generator shows it: the settings
+// locked, the progress at the second of three frequencies.
+ORVANTA_GALLERY_PAGE("autocal-window") {
+  Session session;
+  TAutoCalForm autocal;
+  AutoCalForm = &autocal;
+  autocal.BTableFrequenciesClick();
+  AutoCalForm = nullptr;
+  autocal.EFrequencies->setText(QStringLiteral("7.05 MHz; 14.2 MHz; 21.1 MHz"));
+  autocal.ELoss->setText(QStringLiteral("1.5"));
+  autocal.LIdentity->SetCaption(QStringLiteral("Orvanta,Simulated signal generator,0,1.0"));
+  for (QWidget* input : std::initializer_list<QWidget*>{
+           autocal.EAddress, autocal.EFrequencies, autocal.EFrom, autocal.ETo, autocal.EStep, autocal.ESettle,
+           autocal.EReadings, autocal.ELoss, autocal.BTest, autocal.BTableFrequencies, autocal.BLossFile,
+           autocal.BLog, autocal.BStart})
+    input->setEnabled(false);
+  autocal.BCancel->SetCaption(QStringLiteral("Cancel"));
+  autocal.G->SetCurrent(43);
+  autocal.LProgress->SetCaption(QStringLiteral("14.2 MHz (2 of 3), -87.0 dBm, about 0:02 left"));
+  return gallery::Grab(&autocal);
 }

@@ -1,0 +1,495 @@
+#include "forms/U_autocalform.h"
+
+#include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
+#include <algorithm>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "autocal/cable_loss.h"
+#include "autocal/frequency_sweep.h"
+#include "autocal/step_log.h"
+#include "forms/U_mainform.h"
+#include "forms/calibration_library.h"
+#include "platform/error.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "receivers/text_helpers.h"
+#include "receivers/velkaro_api.h"
+#include "widgets/datafont.h"
+#include "widgets/frequencyedit.h"
+#include "widgets/mylabel.h"
+#include "widgets/stalignedit.h"
+#include "widgets/stgauge.h"
+#include "widgets/stringgrid.h"
+#include "widgets/stspeedbutton.h"
+
+TAutoCalForm* AutoCalForm = nullptr;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kWidth = 380, kHeight = 262;
+// While the main window waits for a lost receiver, readings wait too.
+constexpr int kReconnectPollMs = 100;
+// What a frequency costs before the first one has shown it.
+constexpr int kStepsGuess = 60;
+constexpr int kGaugeScale = 100;  // percent
+
+std::string Utf8(const QString& text) { return text.toStdString(); }
+
+double NumberOf(const TstAlignEdit* field, const QString& name) {
+  bool ok = false;
+  const double value = QLocale().toDouble(field->text().trimmed(), &ok);
+  if (!ok) throw platform::Error(Utf8(name + QStringLiteral(" is not a number: \"") + field->text() + '"'));
+  return value;
+}
+
+}  // namespace
+
+std::vector<int64_t> ParseFrequencyList(const QString& text) {
+  const QChar decimal = QLocale().decimalPoint().at(0);
+  const QString separators = decimal == ',' ? QStringLiteral("[;\\n]") : QStringLiteral("[;,\\n]");
+  std::vector<int64_t> frequencies;
+  for (QString entry : text.split(QRegularExpression(separators), Qt::SkipEmptyParts)) {
+    entry = entry.trimmed();
+    if (entry.isEmpty()) continue;
+    QString compact = entry;
+    compact.remove(' ').replace(decimal, '.');
+    if (compact.endsWith(QStringLiteral("hz"), Qt::CaseInsensitive)) compact.chop(2);
+    if (compact.endsWith('K')) compact.back() = 'k';
+    if (compact.endsWith('m')) compact.back() = 'M';
+    if (compact.endsWith('g')) compact.back() = 'G';
+    int64_t hz = 0;
+    if (!autocal::ParseHz(Utf8(compact), hz) || hz <= 0)
+      throw platform::Error(Utf8(QStringLiteral("\"") + entry + QStringLiteral("\" is not a frequency")));
+    // Above this the receivers take tens of Hz.
+    if (hz > kLargestHzWord) hz = hz / 10 * 10;
+    frequencies.push_back(hz);
+  }
+  if (frequencies.empty()) throw platform::Error("No frequency to calibrate");
+  return frequencies;
+}
+
+// One run, from the settings read at Start to the output switched off.
+struct TAutoCalForm::Run {
+  std::string address;
+  std::vector<int64_t> frequencies;
+  autocal::SweepSettings sweep;
+  autocal::CableLoss loss;
+  std::string lossText;
+  std::string logPath;  // empty: no step log
+
+  std::string identity;
+  std::ofstream log;
+  std::size_t index = 0;  // into frequencies
+  std::optional<autocal::FrequencySweep> current;
+  std::optional<autocal::Step> step;
+  bool stopping = false;
+  int columns = 0;
+  int steps = 0;  // over the whole run
+  int stepsOfFinished = 0;
+  Clock::time_point started = Clock::now();
+
+  int64_t Hz() const { return frequencies[index]; }
+};
+
+TAutoCalForm::TAutoCalForm() : TCaptionedForm(QStringLiteral("Automatic calibration"), kWidth, kHeight) {
+  CreateInputs();
+  CreateProgress();
+  settleTimer_.setSingleShot(true);
+  readTimer_.setSingleShot(true);
+  QObject::connect(&settleTimer_, &QTimer::timeout, this, [this] { Settled(); });
+  QObject::connect(&readTimer_, &QTimer::timeout, this, [this] { TakeReading(); });
+  OnShow = [this](platform::Form*) { FormShow(); };
+  OnHide = [this](platform::Form*) { FormHide(); };
+}
+
+TAutoCalForm::~TAutoCalForm() = default;
+
+void TAutoCalForm::CreateInputs() {
+  auto field = [this](const QRect& rect, const QString& text) {
+    auto* edit = new TstAlignEdit(this);
+    edit->setGeometry(rect);
+    edit->SetColor(Qt::black);
+    edit->setFont(DataFont());
+    edit->setText(text);
+    return edit;
+  };
+  LAddress = MakeLabel(QStringLiteral("Generator"), QRect(8, 28, 70, 14));
+  EAddress = field(QRect(82, 26, 180, 20), QStringLiteral("tcp://127.0.0.1:5025"));
+  BTest = MakeButton(QStringLiteral("Test connection"), QRect(268, 27, 104, 18));
+  BTest->OnClick = [this](TstSpeedButton*) { BTestClick(); };
+  LIdentity = MakeLabel(QString(), QRect(82, 50, 290, 14));
+  LFrequencies = MakeLabel(QStringLiteral("Frequencies"), QRect(8, 72, 70, 14));
+  EFrequencies = field(QRect(82, 70, 290, 20), QString());
+  BTableFrequencies = MakeButton(QStringLiteral("Table frequencies"), QRect(82, 94, 110, 18));
+  BTableFrequencies->OnClick = [this](TstSpeedButton*) { BTableFrequenciesClick(); };
+  LLevels = MakeLabel(QStringLiteral("Levels [dBm]"), QRect(8, 122, 70, 14));
+  EFrom = field(QRect(82, 120, 50, 20), QStringLiteral("-130"));
+  LTo = MakeLabel(QStringLiteral("to"), QRect(138, 122, 16, 14));
+  ETo = field(QRect(156, 120, 50, 20), QStringLiteral("-10"));
+  LStep = MakeLabel(QStringLiteral("Step [dB]"), QRect(228, 122, 80, 14));
+  EStep = field(QRect(322, 120, 50, 20), QStringLiteral("1"));
+  LSettle = MakeLabel(QStringLiteral("Settle [ms]"), QRect(8, 148, 70, 14));
+  ESettle = field(QRect(82, 146, 50, 20), QStringLiteral("0"));
+  LReadings = MakeLabel(QStringLiteral("Readings per step"), QRect(228, 148, 92, 14));
+  EReadings = field(QRect(322, 146, 50, 20), QStringLiteral("9"));
+  LLoss = MakeLabel(QStringLiteral("Loss [dB]"), QRect(8, 174, 70, 14));
+  ELoss = field(QRect(82, 172, 180, 20), QStringLiteral("0"));
+  ELoss->setToolTip(QStringLiteral("Cable and attenuator loss in dB, or a loss table file"));
+  BLossFile = MakeButton(QStringLiteral("Loss table..."), QRect(268, 173, 104, 18));
+  BLossFile->OnClick = [this](TstSpeedButton*) { BLossFileClick(); };
+  BLog = MakeButton(QString(), QRect(268, 94, 104, 18));
+  BLog->setToolTip(QStringLiteral("Writes every step beside the CAL file (.steps.csv)"));
+  BLog->OnClick = [this](TstSpeedButton*) { BLogClick(); };
+  BLogClick();  // shows the caption; the log is on by default
+}
+
+void TAutoCalForm::CreateProgress() {
+  // Like the main window's signal gauge; its number is the percentage done.
+  G = new TstGauge(this);
+  G->setGeometry(8, 198, 364, 22);
+  G->SetMax(kGaugeScale);
+  G->SetGaugePercent(90);
+  G->SetBackColor(QColor(0x00, 0x50, 0x00));
+  G->SetForeColor(QColor(0x00, 0xb0, 0x00));
+  G->SetColor(QColor(0x42, 0x42, 0x42));
+  G->SetBevelOuter(TBevelCut::bvNone);
+  G->SetBevelInner(TBevelCut::bvLowered);
+  G->SetGradient(true);
+  G->SetBevelWidth(2);
+  LProgress = MakeLabel(QString(), QRect(8, 220, 364, 14));
+  BStart = MakeButton(QStringLiteral("Start"), QRect(164, 238, 100, 18));
+  BStart->OnClick = [this](TstSpeedButton*) { BStartClick(); };
+  BCancel = MakeButton(QStringLiteral("Close"), QRect(272, 238, 100, 18));
+  BCancel->OnClick = [this](TstSpeedButton*) { BCancelClick(); };
+}
+
+void TAutoCalForm::FormShow() {
+  CenterOnScreen();
+  if (EFrequencies->text().trimmed().isEmpty()) BTableFrequenciesClick();
+}
+
+void TAutoCalForm::FormHide() {
+  // Closed mid-run: by the operator, or because the receiver was given up.
+  if (!run_ || run_->stopping) return;
+  if (MainForm && !MainForm->OpenDriver)
+    Stop(QStringLiteral("Stopped"), Where() + QStringLiteral(": the receiver ") +
+                                        QString::fromStdString(MainForm->ReceiverName) +
+                                        QStringLiteral(" is no longer connected."));
+  else
+    Stop(QStringLiteral("Cancelled"), QString());
+}
+
+void TAutoCalForm::EnableInputs(bool enabled) {
+  for (QWidget* input :
+       std::initializer_list<QWidget*>{EAddress, EFrequencies, EFrom, ETo, EStep, ESettle, EReadings, ELoss,
+                                       BTest, BTableFrequencies, BLossFile, BLog, BStart})
+    input->setEnabled(enabled);
+  BCancel->SetCaption(enabled ? QStringLiteral("Close") : QStringLiteral("Cancel"));
+}
+
+void TAutoCalForm::BTestClick() {
+  BTest->setEnabled(false);
+  LIdentity->SetCaption(QStringLiteral("Connecting..."));
+  generator_.Connect(Utf8(EAddress->text().trimmed()), GeneratorTimeout, this,
+                     [this](const GeneratorOutcome& outcome) {
+                       BTest->setEnabled(!run_);
+                       LIdentity->SetCaption(outcome.ok ? QString::fromStdString(outcome.text)
+                                                        : QStringLiteral("No answer"));
+                       if (!outcome.ok) platform::ShowError(QString::fromStdString(outcome.text), this);
+                       // Only the identity was asked: let the generator go.
+                       if (!run_) generator_.Finish(this, [](const GeneratorOutcome&) {});
+                     });
+}
+
+void TAutoCalForm::BTableFrequenciesClick() {
+  QStringList texts;
+  for (int row = 0; MainForm && row < MainForm->FrequencyCount; ++row)
+    texts << FormatFrequency(MainForm->F->Cells(1, row).toLongLong());
+  EFrequencies->setText(texts.join(QStringLiteral("; ")));
+}
+
+void TAutoCalForm::BLossFileClick() {
+  platform::FileDialog dialog(platform::FileDialogKind::Open);
+  dialog.SetTitle(QStringLiteral("Open Loss Table"));
+  dialog.SetFilter(QStringLiteral("Loss tables (*.csv;*.txt)|*.csv;*.txt|All files (*.*)|*.*"));
+  if (dialog.Execute(this)) ELoss->setText(dialog.FileName());
+}
+
+void TAutoCalForm::BLogClick() {
+  writeLog_ = !writeLog_;
+  BLog->SetCaption(writeLog_ ? QStringLiteral("Step log: on") : QStringLiteral("Step log: off"));
+}
+
+std::unique_ptr<TAutoCalForm::Run> TAutoCalForm::ReadSettings() const {
+  auto run = std::make_unique<Run>();
+  run->address = Utf8(EAddress->text().trimmed());
+  if (run->address.empty()) throw platform::Error("No generator address");
+  run->frequencies = ParseFrequencyList(EFrequencies->text());
+  for (const int64_t hz : run->frequencies) {
+    if (hz < MainForm->Fq->Min() || hz > MainForm->Fq->Max())
+      throw platform::Error(Utf8(FormatFrequency(hz) + QStringLiteral(" is outside the receiver's range (") +
+                                 FormatFrequency(MainForm->Fq->Min()) + QStringLiteral(" to ") +
+                                 FormatFrequency(MainForm->Fq->Max()) + ')'));
+  }
+  run->sweep.fromDbm = NumberOf(EFrom, QStringLiteral("The lowest level"));
+  run->sweep.toDbm = NumberOf(ETo, QStringLiteral("The highest level"));
+  run->sweep.finestStepDb = NumberOf(EStep, QStringLiteral("The step"));
+  run->sweep.settle =
+      std::chrono::milliseconds(static_cast<int64_t>(NumberOf(ESettle, QStringLiteral("The settling time"))));
+  run->sweep.readings = static_cast<int>(NumberOf(EReadings, QStringLiteral("The number of readings")));
+  try {
+    autocal::CheckSettings(run->sweep);
+  } catch (const std::invalid_argument& error) {
+    throw platform::Error(error.what());
+  }
+  double lossDb = 0;
+  const QString loss = ELoss->text().trimmed();
+  if (autocal::ParseDouble(Utf8(QString(loss).replace(QLocale().decimalPoint(), QStringLiteral("."))),
+                           lossDb)) {
+    run->loss = autocal::CableLoss(lossDb);
+  } else {
+    std::ifstream file(loss.toLocal8Bit().constData());
+    if (!file) throw platform::Error(Utf8(QStringLiteral("Cannot read the loss table ") + loss));
+    std::ostringstream text;
+    text << file.rdbuf();
+    try {
+      run->loss = autocal::ParseLossTable(text.str());
+    } catch (const std::invalid_argument& error) {
+      throw platform::Error(Utf8(loss + QStringLiteral(": ")) + error.what());
+    }
+  }
+  if (writeLog_) {
+    const QFileInfo cal(QString::fromLocal8Bit(MainForm->FileName.c_str()));
+    run->logPath =
+        (cal.absolutePath() + '/' + cal.completeBaseName() + QStringLiteral(".steps.csv")).toStdString();
+  }
+  return run;
+}
+
+void TAutoCalForm::BStartClick() {
+  if (run_) return;
+  if (!MainForm || !MainForm->OpenDriver || !MainForm->TableLoaded) {
+    platform::ShowError(QStringLiteral("Open a receiver and a calibration table first."), this);
+    return;
+  }
+  try {
+    run_ = ReadSettings();
+  } catch (const std::exception& error) {
+    platform::ShowError(QString::fromStdString(error.what()), this);
+    return;
+  }
+  EnableInputs(false);
+  G->SetCurrent(0);
+  LProgress->SetCaption(QStringLiteral("Connecting to the generator..."));
+  generator_.Connect(run_->address, GeneratorTimeout, this,
+                     [this](const GeneratorOutcome& outcome) { Connected(outcome); });
+}
+
+void TAutoCalForm::Connected(const GeneratorOutcome& outcome) {
+  if (!run_ || run_->stopping) return;
+  if (!outcome.ok) return GeneratorFailed(outcome);
+  run_->identity = outcome.text;
+  LIdentity->SetCaption(QString::fromStdString(outcome.text));
+  if (!run_->logPath.empty()) {
+    run_->log.open(run_->logPath);
+    if (!run_->log)
+      return Stop(QStringLiteral("Stopped"),
+                  QStringLiteral("Cannot write the step log ") + QString::fromStdString(run_->logPath));
+    char settings[200];
+    std::snprintf(
+        settings, sizeof settings,
+        "mode %s, levels %.1f:%.1f dBm at the receiver, finest step %g dB, settle %lld ms, average %d, "
+        "loss ",
+        autocal::ModeShortName(MainForm->CurrentMode()).c_str(), run_->sweep.fromDbm, run_->sweep.toDbm,
+        run_->sweep.finestStepDb, static_cast<long long>(run_->sweep.settle.count()), run_->sweep.readings);
+    run_->log << autocal::StepLogHeader({run_->identity, run_->address, MainForm->ReceiverName,
+                                         settings + run_->loss.Describe()})
+              << std::flush;
+  }
+  StartFrequency();
+}
+
+void TAutoCalForm::StartFrequency() {
+  if (run_->index == run_->frequencies.size()) return Stop(QStringLiteral("Finished"), QString());
+  const int64_t hz = run_->Hz();
+  run_->current.emplace(run_->sweep, run_->loss.At(hz));
+  // Tuned through the main window, so that its field, its live level and a
+  // reconnected receiver all follow the frequency being calibrated.
+  MainForm->Fq->SetValue(hz);
+  if (!MainForm->OpenDriver) return TakeReading();  // lost: TakeReading tells
+  const double firstDbm = run_->current->Next()->generatorDbm;
+  ShowProgress();
+  generator_.Run(
+      [firstDbm, hz](instruments::SignalGenerator& generator) {
+        // The lowest level before the output comes on.
+        generator.SetLevel(firstDbm);
+        generator.SetFrequency(hz);
+        generator.SetOutput(true);
+        generator.WaitComplete();
+        return std::string();
+      },
+      this,
+      [this](const GeneratorOutcome& outcome) {
+        if (!run_ || run_->stopping) return;
+        if (!outcome.ok) return GeneratorFailed(outcome);
+        NextStep();
+      });
+}
+
+void TAutoCalForm::NextStep() {
+  run_->step = run_->current->Next();
+  if (!run_->step) return ColumnDone();
+  ShowProgress();
+  generator_.Run(
+      [dbm = run_->step->generatorDbm](instruments::SignalGenerator& generator) {
+        generator.SetLevel(dbm);
+        generator.WaitComplete();
+        return std::string();
+      },
+      this,
+      [this](const GeneratorOutcome& outcome) {
+        if (!run_ || run_->stopping) return;
+        if (!outcome.ok) return GeneratorFailed(outcome);
+        settleTimer_.start(static_cast<int>(run_->sweep.settle.count()));
+      });
+}
+
+void TAutoCalForm::Settled() {
+  if (run_ && !run_->stopping) TakeReading();
+}
+
+// One reading per tick, so that the window and the main window's measuring
+// go on between them.
+void TAutoCalForm::TakeReading() {
+  if (!run_ || run_->stopping) return;
+  const QString lost = Where() + QStringLiteral(": the receiver ") +
+                       QString::fromStdString(MainForm->ReceiverName) +
+                       QStringLiteral(" is no longer connected.");
+  if (!MainForm->OpenDevice) return Stop(QStringLiteral("Stopped"), lost);
+  if (!MainForm->OpenDriver) return readTimer_.start(kReconnectPollMs);  // the main window waits for it
+  if (!MainForm->CheckConnection()) {
+    if (run_ && !run_->stopping) Stop(QStringLiteral("Stopped"), lost);
+    return;
+  }
+  if (!run_ || run_->stopping || !run_->step) return;
+  run_->step->raws.push_back(std::clamp(MainForm->OpenDriver->GetRawSignalStrength(), 0, 255));
+  if (static_cast<int>(run_->step->raws.size()) < run_->sweep.readings)
+    readTimer_.start(0);
+  else
+    StepTaken();
+}
+
+void TAutoCalForm::StepTaken() {
+  if (run_->log.is_open())
+    run_->log << autocal::StepLogRow(run_->Hz(), MainForm->CurrentMode(), *run_->step) << std::flush;
+  run_->current->Record(std::move(*run_->step));
+  run_->step.reset();
+  ++run_->steps;
+  NextStep();
+}
+
+void TAutoCalForm::ColumnDone() {
+  const int64_t hz = run_->Hz();
+  autocal::LevelColumn column;
+  try {
+    column = run_->current->Fit();
+  } catch (const std::invalid_argument& error) {
+    return Stop(QStringLiteral("Stopped"),
+                Where() + QStringLiteral(": ") + QString::fromStdString(error.what()));
+  }
+  for (double& level : column.levels)
+    level = std::clamp(level, autocal::kLowestLevelDbm, autocal::kHighestLevelDbm);
+  const int32_t result = calibration::PutDBMs(MainForm->CalHandle, MainForm->ReceiverName.c_str(),
+                                              MainForm->CurrentMode(), hz, column.levels.data());
+  if (result != CAL_OK) {
+    Stop(QStringLiteral("Stopped"), QString());
+    ShowLibraryError(result);
+    return;
+  }
+  MainForm->TableModified = true;
+  MainForm->FillFrequencyList();
+  ++run_->columns;
+  run_->stepsOfFinished += static_cast<int>(run_->current->Steps().size());
+  ++run_->index;
+  StartFrequency();
+}
+
+void TAutoCalForm::GeneratorFailed(const GeneratorOutcome& outcome) {
+  Stop(QStringLiteral("Stopped"), Where() + QStringLiteral(":\n") + QString::fromStdString(outcome.text));
+}
+
+QString TAutoCalForm::Where() const {
+  if (!run_ || run_->index >= run_->frequencies.size())
+    return QStringLiteral("Automatic calibration stopped");
+  QString where = QStringLiteral("Automatic calibration stopped at ") + FormatFrequency(run_->Hz());
+  if (run_->step)
+    where +=
+        QStringLiteral(", ") + QLocale().toString(run_->step->generatorDbm, 'f', 1) + QStringLiteral(" dBm");
+  return where;
+}
+
+void TAutoCalForm::Stop(const QString& status, const QString& message) {
+  if (!run_ || run_->stopping) return;
+  run_->stopping = true;
+  settleTimer_.stop();
+  readTimer_.stop();
+  LProgress->SetCaption(status + QStringLiteral(": switching the generator's output off..."));
+  generator_.Finish(this,
+                    [this, status, message](const GeneratorOutcome& off) { Stopped(status, message, off); });
+}
+
+void TAutoCalForm::Stopped(const QString& status, const QString& message, const GeneratorOutcome& off) {
+  const int columns = run_->columns;
+  const int count = static_cast<int>(run_->frequencies.size());
+  const double seconds = std::chrono::duration<double>(Clock::now() - run_->started).count();
+  run_.reset();
+  EnableInputs(true);
+  LProgress->SetCaption(status +
+                        QStringLiteral(": %1 of %2 frequencies written in %3 s; generator output %4")
+                            .arg(columns)
+                            .arg(count)
+                            .arg(QLocale().toString(seconds, 'f', 1))
+                            .arg(off.ok ? QStringLiteral("off") : QStringLiteral("may still be on")));
+  QString text = message;
+  if (!off.ok)
+    text += (text.isEmpty() ? QString() : QStringLiteral("\n")) +
+            QStringLiteral("The generator's output could not be switched off:\n") +
+            QString::fromStdString(off.text);
+  if (!text.isEmpty()) platform::ShowError(text, this);
+}
+
+void TAutoCalForm::BCancelClick() {
+  if (run_)
+    Stop(QStringLiteral("Cancelled"), QString());
+  else if (ShownModally())
+    SetModalResult(platform::ModalResult::Cancel);
+  else
+    hide();
+}
+
+void TAutoCalForm::ShowProgress() {
+  const int count = static_cast<int>(run_->frequencies.size());
+  const int finished = static_cast<int>(run_->index);
+  const int perFrequency = run_->columns ? std::max(1, run_->stepsOfFinished / run_->columns) : kStepsGuess;
+  const int inThis = static_cast<int>(run_->current->Steps().size());
+  const double fraction = (finished + std::min(0.95, double(inThis) / perFrequency)) / count;
+  G->SetCurrent(static_cast<int>(fraction * kGaugeScale));
+  QString text = FormatFrequency(run_->Hz()) + QStringLiteral(" (%1 of %2)").arg(finished + 1).arg(count);
+  if (run_->step)
+    text +=
+        QStringLiteral(", ") + QLocale().toString(run_->step->receiverDbm, 'f', 1) + QStringLiteral(" dBm");
+  if (run_->steps > 0) {
+    const double perStep = std::chrono::duration<double>(Clock::now() - run_->started).count() / run_->steps;
+    const int stepsLeft = std::max(0, perFrequency * count - run_->stepsOfFinished - inThis);
+    const int secondsLeft = static_cast<int>(perStep * stepsLeft + 0.5);
+    text +=
+        QStringLiteral(", about %1:%2 left").arg(secondsLeft / 60).arg(secondsLeft % 60, 2, 10, QChar('0'));
+  }
+  LProgress->SetCaption(text);
+}

@@ -1,0 +1,77 @@
+#pragma once
+// Automatic calibration: the program drives a signal generator over the level
+// range at each chosen frequency, reads the open receiver in the current mode
+// and writes each finished column into the loaded table. Generator I/O runs on
+// a worker thread; the receiver is read here, on the user-interface thread,
+// from timer ticks, so the window and the live reading stay responsive.
+#include <QTimer>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "forms/generator_worker.h"
+#include "widgets/captioned_form.h"
+
+class TstAlignEdit;
+class TstGauge;
+struct GeneratorOutcome;
+
+class TAutoCalForm : public TCaptionedForm {
+ public:
+  TAutoCalForm();
+  ~TAutoCalForm() override;
+
+  TmyLabel *LAddress, *LIdentity, *LFrequencies, *LLevels, *LTo, *LStep, *LSettle, *LReadings, *LLoss,
+      *LProgress;
+  TstAlignEdit *EAddress, *EFrequencies, *EFrom, *ETo, *EStep, *ESettle, *EReadings, *ELoss;
+  TstSpeedButton *BTest, *BTableFrequencies, *BLossFile, *BLog, *BStart, *BCancel;
+  TstGauge* G;
+
+  // Each exchange with the generator waits at most this long.
+  std::chrono::milliseconds GeneratorTimeout{5000};
+  // A run, or its generator still switching off, is under way.
+  bool Running() const { return run_ != nullptr; }
+
+  void FormShow();
+  void BTestClick();
+  void BTableFrequenciesClick();
+  void BLossFileClick();
+  void BLogClick();
+  void BStartClick();
+  void BCancelClick();
+
+ private:
+  struct Run;
+
+  void CreateInputs();
+  void CreateProgress();
+  void EnableInputs(bool enabled);
+  std::unique_ptr<Run> ReadSettings() const;
+  void Connected(const GeneratorOutcome& outcome);
+  void StartFrequency();
+  void NextStep();
+  void Settled();
+  void TakeReading();
+  void StepTaken();
+  void ColumnDone();
+  void GeneratorFailed(const GeneratorOutcome& outcome);
+  // Ends the run: the output goes off, then `message` (if any) is shown.
+  void Stop(const QString& status, const QString& message);
+  void Stopped(const QString& status, const QString& message, const GeneratorOutcome& off);
+  void ShowProgress();
+  QString Where() const;
+  void FormHide();
+
+  GeneratorWorker generator_;
+  std::unique_ptr<Run> run_;
+  QTimer settleTimer_, readTimer_;
+  bool writeLog_ = false;
+};
+
+extern TAutoCalForm* AutoCalForm;
+
+// "7.05 MHz; 14200 kHz; 21.3M; 28500000": the frequencies in Hz, in the
+// order given. Raises platform::Error naming an entry that is not one.
+std::vector<int64_t> ParseFrequencyList(const QString& text);

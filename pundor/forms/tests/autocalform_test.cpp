@@ -1,0 +1,269 @@
+// The automatic calibration window end to end: the real main window, drivers
+// and calibration library, the simulated receiver libraries, and the simulated
+// generator served by `orvanta-sim generator-server` on a free port. Faults
+// are set off by counts of generator commands or by the run's own progress,
+// never by time, so a slow machine only makes the tests longer.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QTimer>
+#include <cmath>
+#include <fstream>
+
+#include "forms/U_autocalform.h"
+#include "forms/U_reconnectform.h"
+#include "forms/calibration_library.h"
+#include "main_window_fixture.h"
+#include "sim/scenario.h"
+#include "sim/shared_state.h"
+#include "sim/smeter.h"
+#include "widgets/mylabel.h"
+#include "widgets/stalignedit.h"
+#include "widgets/stspeedbutton.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr int kRunTimeoutMs = 120'000;  // a hang, not a speed limit
+constexpr double kLossDb = 3;
+const char* const kC1 = "C1004711";
+
+class AutoCalWindowTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    address_ = StartServer();
+    autocal = std::make_unique<TAutoCalForm>();
+    AutoCalForm = autocal.get();
+    autocal->GeneratorTimeout = std::chrono::milliseconds(3000);
+    CreateWindow();
+    OpenReceiver(kC1Row);
+    NewTable();
+    autocal->show();
+    autocal->EAddress->setText(QString::fromStdString(address_));
+    autocal->EReadings->setText(QStringLiteral("3"));
+    autocal->ELoss->setText(QString::number(kLossDb));
+    autocal->BLogClick();  // no step log beside "New.cal"
+  }
+  void TearDown() override {
+    autocal.reset();
+    AutoCalForm = nullptr;
+    kill(server_, SIGTERM);
+    waitpid(server_, nullptr, 0);
+    MainWindowTest::TearDown();
+  }
+
+  std::string StartServer() {
+    int out[2];
+    EXPECT_EQ(pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    const std::string tool =
+        (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "orvanta-sim").string();
+    const char* argv[] = {tool.c_str(), "generator-server", "--port", "0", nullptr};
+    EXPECT_EQ(posix_spawn(&server_, tool.c_str(), &actions, nullptr, const_cast<char**>(argv), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    std::string line;
+    char c;
+    while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
+    close(out[0]);
+    return "tcp://127.0.0.1:" + line.substr(line.rfind(':') + 1);
+  }
+
+  // A simulator command on a connection of the test's own.
+  void SendToGenerator(const std::string& text) {
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(static_cast<uint16_t>(std::stoi(address_.substr(address_.rfind(':') + 1))));
+    peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(socket, reinterpret_cast<sockaddr*>(&peer), sizeof peer), 0);
+    ASSERT_EQ(write(socket, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(socket);
+  }
+
+  bool RunUntil(const std::function<bool()>& done) { return WaitUntil(done, kRunTimeoutMs); }
+  bool OutputOn() const { return sim::LoadState(sim::StatePath()).outputOn; }
+  QString Progress() const { return autocal->LProgress->Caption(); }
+
+  // The table's frequencies for the open receiver and mode.
+  std::vector<int64_t> Frequencies() const {
+    const int32_t size = calibration::GetFrequencies(form->CalHandle, form->ReceiverName.c_str(),
+                                                     form->CurrentMode(), nullptr, 0);
+    std::vector<int64_t> frequencies(std::max(0, size) / 8);
+    calibration::GetFrequencies(form->CalHandle, form->ReceiverName.c_str(), form->CurrentMode(),
+                                frequencies.data(), static_cast<uint32_t>(frequencies.size() * 8));
+    return frequencies;
+  }
+
+  std::unique_ptr<TAutoCalForm> autocal;
+  std::string address_;
+  pid_t server_ = 0;
+};
+
+TEST_F(AutoCalWindowTest, CalibratesEachFrequencyIntoTheTableAndSwitchesTheOutputOff) {
+  // A saved table holding a column already: the run adds to it, and the step
+  // log lands beside it.
+  OpenTable(WriteTable("bench.cal", form->CurrentMode(), {1'000'000}));
+  ASSERT_EQ(form->FileName, Path("bench.cal").toStdString());
+  autocal->BLogClick();
+  autocal->EFrequencies->setText(QStringLiteral("7.05 MHz; 14200 kHz"));
+  autocal->BStartClick();
+  ASSERT_TRUE(autocal->Running());
+  ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
+  EXPECT_TRUE(op.Boxes().empty()) << op.Boxes().at(0).text().toStdString();
+  EXPECT_TRUE(Progress().startsWith(QStringLiteral("Finished: 2 of 2 frequencies")))
+      << Progress().toStdString();
+  EXPECT_FALSE(OutputOn());
+  EXPECT_TRUE(form->TableModified);
+  EXPECT_EQ(Frequencies(), (std::vector<int64_t>{1'000'000, 7'050'000, 14'200'000}));
+  EXPECT_EQ(form->FrequencyCount, 3);
+  std::ifstream log(Path("bench.steps.csv").toStdString());
+  std::string line, lastRow;
+  int rows = 0;
+  while (std::getline(log, line))
+    if (!line.empty() && line[0] != '#' && line.rfind("frequency_hz", 0) != 0) ++rows, lastRow = line;
+  EXPECT_GT(rows, 20);
+  EXPECT_EQ(lastRow.rfind("14200000,", 0), 0u) << lastRow;
+
+  // Each column says what the receiver's model reads at a level, less the loss.
+  const auto scenario = sim::ParseScenario(sim::DefaultScenarioText());
+  const sim::ReceiverSpec* c1 = nullptr;
+  for (const auto& receiver : scenario.receivers)
+    if (receiver.id == kC1) c1 = &receiver;
+  ASSERT_NE(c1, nullptr);
+  for (const int64_t hz : {7'050'000, 14'200'000}) {
+    for (double level = -120; level <= -20; level += 10) {
+      const int raw = sim::ModelReading(*c1, hz, form->CurrentMode(), level + kLossDb);
+      CalibratedStrength strength{};
+      strength.Size = sizeof strength;
+      strength.RawValue = static_cast<uint8_t>(raw);
+      ASSERT_EQ(
+          calibration::GetCS(form->CalHandle, form->ReceiverName.c_str(), form->CurrentMode(), hz, &strength),
+          CAL_OK);
+      EXPECT_NEAR(strength.DBm, level, 1.5) << hz << " Hz, raw " << raw;
+    }
+  }
+}
+
+TEST_F(AutoCalWindowTest, CancelKeepsTheFinishedColumnsOnly) {
+  autocal->EFrequencies->setText(QStringLiteral("7.05 MHz; 14.2 MHz; 21.3 MHz"));
+  autocal->ESettle->setText(QStringLiteral("20"));  // a column takes far longer than one poll
+  autocal->BStartClick();
+  ASSERT_TRUE(RunUntil([&] { return Progress().contains(QStringLiteral("(2 of 3)")); }));
+  autocal->BCancelClick();
+  ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
+  EXPECT_TRUE(op.Boxes().empty());
+  EXPECT_TRUE(Progress().startsWith(QStringLiteral("Cancelled: 1 of 3 frequencies")))
+      << Progress().toStdString();
+  EXPECT_EQ(Frequencies(), std::vector<int64_t>{7'050'000});
+  EXPECT_FALSE(OutputOn());
+}
+
+TEST_F(AutoCalWindowTest, AGeneratorThatDropsTheConnectionStopsTheRunWithItsAddressAndTheOutputOff) {
+  autocal->EFrequencies->setText(QStringLiteral("7.05 MHz; 14.2 MHz; 21.3 MHz"));
+  SendToGenerator("SIM:DROP 150\n");  // mid-run, whatever the machine's speed
+  op.Answer(platform::ModalResult::Ok);
+  autocal->BStartClick();
+  ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
+  ASSERT_EQ(op.Boxes().size(), 1u);
+  const std::string message = op.Boxes()[0].text().toStdString();
+  EXPECT_EQ(message.rfind("Automatic calibration stopped at ", 0), 0u) << message;
+  EXPECT_NE(message.find("command \""), std::string::npos) << message;
+  EXPECT_NE(message.find(address_.substr(6)), std::string::npos) << message;
+  EXPECT_EQ(op.Boxes()[0].caption(), QStringLiteral("Error"));
+  EXPECT_FALSE(OutputOn());
+  // The frequency it stopped at has no column.
+  const std::vector<int64_t> written = Frequencies();
+  ASSERT_LT(written.size(), 3u);
+  const int64_t stoppedAt = std::vector<int64_t>{7'050'000, 14'200'000, 21'300'000}[written.size()];
+  EXPECT_EQ(std::count(written.begin(), written.end(), stoppedAt), 0);
+}
+
+TEST_F(AutoCalWindowTest, AnUnpluggedReceiverStopsARunOpenedFromTheMainWindowWithTheOutputOff) {
+  autocal->hide();
+  autocal->EFrequencies->setText(QStringLiteral("7.05 MHz; 14.2 MHz"));
+  autocal->ESettle->setText(QStringLiteral("20"));  // the loop idles between steps
+  bool waited = false, started = false, unplugging = false;
+  // Starts the run once the window is up, and unplugs the receiver once the
+  // first column is in. The generator server writes the simulators' state
+  // too, without a lock, so an unplug can be lost to a level it sets at the
+  // same moment: it is repeated until the state shows it.
+  auto* watch = new QTimer(autocal.get());
+  QObject::connect(watch, &QTimer::timeout, watch, [&, watch] {
+    if (!started) {
+      if (autocal->ShownModally()) autocal->BStartClick(), started = true;
+      return;
+    }
+    if (waited) return watch->stop();
+    if (!autocal->Running()) {  // missed: let the window go rather than hang
+      ADD_FAILURE() << "the run ended before the receiver was unplugged";
+      watch->stop();
+      autocal->SetModalResult(platform::ModalResult::Cancel);
+      return;
+    }
+    unplugging = unplugging || form->FrequencyCount == 1;
+    if (unplugging && !sim::LoadState(sim::StatePath()).unplugged.count(kC1))
+      SimulatorControl("libvxaapi.so").SetPlugged(kC1, false);
+  });
+  watch->start(1);
+  WhenReconnectShown([&](TReconnectForm* wait) {
+    waited = true;
+    wait->SetModalResult(platform::ModalResult::Cancel);  // "Do not wait"
+  });
+  op.Answer(platform::ModalResult::Ok);
+  form->AutoCalAction->trigger();  // Ctrl+K; returns once the window is closed
+  ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
+  EXPECT_TRUE(waited);
+  ASSERT_EQ(op.Boxes().size(), 1u);
+  EXPECT_NE(op.Boxes()[0].text().indexOf(QStringLiteral("Automatic calibration stopped at 14.2 MHz")), -1)
+      << op.Boxes()[0].text().toStdString();
+  EXPECT_NE(op.Boxes()[0].text().indexOf(QStringLiteral("is no longer connected")), -1);
+  EXPECT_FALSE(OutputOn());
+  EXPECT_EQ(form->OpenDevice, nullptr);  // the operator gave the receiver up
+}
+
+TEST_F(AutoCalWindowTest, ASilentGeneratorNeverHoldsUpTheWindow) {
+  const int silent = ::socket(AF_INET, SOCK_STREAM, 0);  // accepts, never answers
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  socklen_t size = sizeof local;
+  getsockname(silent, reinterpret_cast<sockaddr*>(&local), &size);
+  listen(silent, 4);
+  const QString address = QStringLiteral("tcp://127.0.0.1:%1").arg(ntohs(local.sin_port));
+  autocal->EAddress->setText(address);
+  autocal->GeneratorTimeout = std::chrono::milliseconds(500);
+  autocal->EFrequencies->setText(QStringLiteral("7.05 MHz"));
+
+  op.Answer(platform::ModalResult::Ok);
+  autocal->BTestClick();
+  // Back at once, the question still out: the exchange waits elsewhere.
+  EXPECT_EQ(autocal->LIdentity->Caption(), QStringLiteral("Connecting..."));
+  ASSERT_TRUE(RunUntil([&] { return op.Boxes().size() == 1; }));
+  EXPECT_EQ(autocal->LIdentity->Caption(), QStringLiteral("No answer"));
+
+  op.Answer(platform::ModalResult::Ok);
+  autocal->BStartClick();
+  EXPECT_TRUE(autocal->Running());
+  ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
+  ASSERT_EQ(op.Boxes().size(), 2u);
+  for (const auto& box : op.Boxes()) {
+    EXPECT_NE(box.text().indexOf(address.mid(6)), -1) << box.text().toStdString();
+    EXPECT_EQ(box.text().indexOf(QStringLiteral("switched off")), -1) << "nothing was switched on";
+  }
+  EXPECT_TRUE(Frequencies().empty());
+  close(silent);
+}
+
+}  // namespace
