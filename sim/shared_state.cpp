@@ -164,7 +164,31 @@ bool SaveState(const SharedState& state, const std::filesystem::path& path) {
   return !error;
 }
 
+namespace {
+
+// Serialises load-change-save between processes, so that the generator
+// server writing a level at the same moment cannot undo an unplug. Without a
+// lock file the change still goes ahead, unserialised.
+class UpdateLock {
+ public:
+  explicit UpdateLock(const std::filesystem::path& statePath)
+      : descriptor_(open((statePath.string() + ".update.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+    if (descriptor_ >= 0) flock(descriptor_, LOCK_EX);
+  }
+  UpdateLock(const UpdateLock&) = delete;
+  UpdateLock& operator=(const UpdateLock&) = delete;
+  ~UpdateLock() {
+    if (descriptor_ >= 0) close(descriptor_);
+  }
+
+ private:
+  int descriptor_;
+};
+
+}  // namespace
+
 bool UpdateState(const std::filesystem::path& path, const std::function<void(SharedState&)>& change) {
+  const UpdateLock lock(path);
   SharedState state = LoadState(path);
   change(state);
   return SaveState(state, path);

@@ -59,7 +59,7 @@ std::filesystem::path StatePath();
 SharedState LoadState(const std::filesystem::path& path);
 // Written whole and renamed into place, so that readers never see half a file.
 bool SaveState(const SharedState& state, const std::filesystem::path& path);
-// Load, change, save.
+// Load, change, save: one process at a time, so that no change is lost.
 bool UpdateState(const std::filesystem::path& path, const std::function<void(SharedState&)>& change);
 
 // Tells cheaply (one stat) whether a file has changed since the last look.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -67,6 +69,21 @@ TEST_F(StateFile, AWatchSeesEveryRewrite) {
   std::filesystem::remove(path);
   EXPECT_TRUE(watch.Changed(path));
   EXPECT_TRUE(watch.Changed((folder_ / "other").string()));
+}
+
+TEST_F(StateFile, ChangesFromTwoProcessesAtOnceAreAllKept) {
+  const auto path = folder_ / "state";
+  constexpr int kChanges = 300;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    for (int i = 0; i < kChanges; ++i) UpdateState(path, [&](SharedState& s) { s.SetPlugged("a", i % 2 != 0); });
+    _exit(0);
+  }
+  for (int i = 0; i < kChanges; ++i) UpdateState(path, [&](SharedState& s) { s.levelDbm = -i; });
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_EQ(LoadState(path).unplugCounts["a"], kChanges / 2) << "an unplug was lost to a level change";
 }
 
 TEST(StatePath, FollowsTheVariable) {
