@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "autocal_run.h"
-#include "receivers/velkaro_vk.h"
-#include "receivers/velkaro_vx.h"
+#include "receivers/device_list.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
@@ -22,14 +21,8 @@ int main(int argc, char** argv) {
     if (!options.dialect.empty() && !(dialect = instruments::FindDialect(options.dialect)))
       throw UsageError("--dialect: no dialect \"" + options.dialect + "\"");
     const auto generator = instruments::ConnectGenerator(options.generator, options.timeout, *dialect);
-    TVelkaro_Vk classic;
-    TVelkaro_C1 c1;
-    TVelkaro_C2 c2;
-    TVelkaro_C3 c3;
-    TVelkaro_C4 c4;
-    TVelkaro_C5 c5;
-    TVelkaro_API* const drivers[] = {&classic, &c1, &c2, &c3, &c4, &c5};
-    RunAutocal(options, *generator, drivers, std::cout, isatty(STDOUT_FILENO),
+    TDriverSet drivers;
+    RunAutocal(options, *generator, drivers.InOrder(), std::cout, isatty(STDOUT_FILENO),
                [&] { return instruments::ConnectGenerator(options.generator, options.timeout, *dialect); });
     return 0;
   } catch (const UsageError& error) {

@@ -1,10 +1,26 @@
 #pragma once
 // The program's device list: every receiver of every driver, in driver order.
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <span>
 
 #include "receivers/velkaro_api.h"
+#include "receivers/velkaro_vk.h"
+#include "receivers/velkaro_vx.h"
+
+// One driver of each family, for programs that list and open receivers
+// without the main window (which holds its own, by name).
+struct TDriverSet {
+  TVelkaro_Vk classic;
+  TVelkaro_C1 c1;
+  TVelkaro_C2 c2;
+  TVelkaro_C3 c3;
+  TVelkaro_C4 c4;
+  TVelkaro_C5 c5;
+  // In the order the device list takes them.
+  std::array<TVelkaro_API*, 6> InOrder() { return {&classic, &c1, &c2, &c3, &c4, &c5}; }
+};
 
 // Room in the main window's device array.
 inline constexpr int kMaxDevices = 128;

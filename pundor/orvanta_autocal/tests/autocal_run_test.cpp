@@ -20,8 +20,7 @@
 #include <sstream>
 
 #include "fendrel.h"
-#include "receivers/velkaro_vk.h"
-#include "receivers/velkaro_vx.h"
+#include "receivers/device_list.h"
 #include "sim/shared_state.h"
 #include "true_levels.h"
 
@@ -107,15 +106,9 @@ class AutocalRun : public ::testing::Test {
 
   // orvanta-autocal with these arguments; the failure's message, or "".
   std::string Run(std::vector<std::string> arguments) {
-    TVelkaro_Vk classic;
-    TVelkaro_C1 c1;
-    TVelkaro_C2 c2;
-    TVelkaro_C3 c3;
-    TVelkaro_C4 c4;
-    TVelkaro_C5 c5;
-    TVelkaro_API* const drivers[] = {&classic, &c1, &c2, &c3, &c4, &c5};
+    TDriverSet drivers;
     try {
-      RunAutocal(ParseAutocalOptions(arguments), generator, drivers, output, false, reconnect);
+      RunAutocal(ParseAutocalOptions(arguments), generator, drivers.InOrder(), output, false, reconnect);
       return "";
     } catch (const std::exception& error) {
       return error.what();

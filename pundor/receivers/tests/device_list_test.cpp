@@ -8,24 +8,11 @@
 #include <cstring>
 #include <string>
 
-#include "receivers/velkaro_vk.h"
-#include "receivers/velkaro_vx.h"
 #include "simulated_receivers.h"
 
 using ::testing::ElementsAre;
 
 namespace {
-
-// The main window's six drivers, in its order.
-struct Drivers {
-  TVelkaro_Vk classic;
-  TVelkaro_C1 c1;
-  TVelkaro_C2 c2;
-  TVelkaro_C3 c3;
-  TVelkaro_C4 c4;
-  TVelkaro_C5 c5;
-  std::array<TVelkaro_API*, 6> InOrder() { return {&classic, &c1, &c2, &c3, &c4, &c5}; }
-};
 
 std::vector<int32_t> Modes(const TRadioDevice& record) {
   return std::vector<int32_t>(record.Modes, record.Modes + record.ModeCount);
@@ -37,7 +24,7 @@ class DeviceList : public SimulatedReceivers {
 };
 
 TEST_F(DeviceList, ListsTheDefaultScenarioInDriverOrder) {
-  Drivers drivers;
+  TDriverSet drivers;
   ASSERT_EQ(BuildDeviceList(drivers.InOrder(), devices_), 4);
 
   EXPECT_STREQ(devices_[0].Name, "Halv-A1");
@@ -76,7 +63,7 @@ TEST_F(DeviceList, WithoutTheClassicLibraryListsOnlyNewerReceivers) {
   const auto folder = LoadOnlyFrom("no-classic");
   for (const char* name : {"libvxaapi.so", "libvxbapi.so", "libvxcapi.so", "libvxdapi.so", "libvxeapi.so"})
     std::filesystem::create_symlink(BinaryFolder() / name, folder / name);
-  Drivers drivers;
+  TDriverSet drivers;
   EXPECT_FALSE(drivers.classic.IsAvailable());
   ASSERT_EQ(BuildDeviceList(drivers.InOrder(), devices_), 2);
   EXPECT_STREQ(devices_[0].Name, "Halv-C1");
@@ -92,7 +79,7 @@ TEST_F(DeviceList, StopsAtTheEndOfTheArrayKeepingWhatFits) {
       scenario +=
           std::string("newer ") + model + " serial=" + model + "-" + std::to_string(i) + " min=9k max=30M\n";
   UseScenario(scenario);
-  Drivers drivers;
+  TDriverSet drivers;
   ASSERT_EQ(BuildDeviceList(drivers.InOrder(), devices_), kMaxDevices);  // of 191
   EXPECT_STREQ(devices_[30].Name, "Halv-A5");
   EXPECT_STREQ(devices_[31].Address, "C1-0");
@@ -105,7 +92,7 @@ TEST_F(DeviceList, StopsAtTheEndOfTheArrayKeepingWhatFits) {
 }
 
 TEST_F(DeviceList, EveryLibrarySeesTheSameGenerator) {
-  Drivers drivers;
+  TDriverSet drivers;
   ASSERT_EQ(BuildDeviceList(drivers.InOrder(), devices_), 4);
   ASSERT_TRUE(drivers.classic.Open(devices_[0]));
   ASSERT_TRUE(drivers.c1.Open(devices_[2]));
