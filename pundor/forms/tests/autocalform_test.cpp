@@ -3,17 +3,11 @@
 // generator served by `orvanta-sim generator-server` on a free port. Faults
 // are set off by counts of generator commands or by the run's own progress,
 // never by time, so a slow machine only makes the tests longer.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QTimer>
 #include <cmath>
 #include <fstream>
+#include <optional>
 
 #include "forms/U_autocalform.h"
 #include "forms/U_reconnectform.h"
@@ -22,11 +16,10 @@
 #include "sim/scenario.h"
 #include "sim/shared_state.h"
 #include "sim/smeter.h"
+#include "sim/testing/generator_server_process.h"
 #include "widgets/mylabel.h"
 #include "widgets/stalignedit.h"
 #include "widgets/stspeedbutton.h"
-
-extern char** environ;
 
 namespace {
 
@@ -38,7 +31,7 @@ class AutoCalWindowTest : public MainWindowTest {
  protected:
   void SetUp() override {
     MainWindowTest::SetUp();
-    address_ = StartServer();
+    server_.emplace();
     autocal = std::make_unique<TAutoCalForm>();
     AutoCalForm = autocal.get();
     autocal->GeneratorTimeout = std::chrono::milliseconds(3000);
@@ -46,7 +39,7 @@ class AutoCalWindowTest : public MainWindowTest {
     OpenReceiver(kC1Row);
     NewTable();
     autocal->show();
-    autocal->EAddress->setText(QString::fromStdString(address_));
+    autocal->EAddress->setText(QString::fromStdString(server_->Address()));
     autocal->EReadings->setText(QStringLiteral("3"));
     autocal->ELoss->setText(QString::number(kLossDb));
     autocal->BLogClick();  // no step log beside "New.cal"
@@ -54,41 +47,8 @@ class AutoCalWindowTest : public MainWindowTest {
   void TearDown() override {
     autocal.reset();
     AutoCalForm = nullptr;
-    kill(server_, SIGTERM);
-    waitpid(server_, nullptr, 0);
+    server_.reset();
     MainWindowTest::TearDown();
-  }
-
-  std::string StartServer() {
-    int out[2];
-    EXPECT_EQ(pipe(out), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    const std::string tool =
-        (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "orvanta-sim").string();
-    const char* argv[] = {tool.c_str(), "generator-server", "--port", "0", nullptr};
-    EXPECT_EQ(posix_spawn(&server_, tool.c_str(), &actions, nullptr, const_cast<char**>(argv), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    std::string line;
-    char c;
-    while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
-    close(out[0]);
-    return "tcp://127.0.0.1:" + line.substr(line.rfind(':') + 1);
-  }
-
-  // A simulator command on a connection of the test's own.
-  void SendToGenerator(const std::string& text) {
-    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(static_cast<uint16_t>(std::stoi(address_.substr(address_.rfind(':') + 1))));
-    peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::connect(socket, reinterpret_cast<sockaddr*>(&peer), sizeof peer), 0);
-    ASSERT_EQ(write(socket, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    close(socket);
   }
 
   bool RunUntil(const std::function<bool()>& done) { return WaitUntil(done, kRunTimeoutMs); }
@@ -106,8 +66,7 @@ class AutoCalWindowTest : public MainWindowTest {
   }
 
   std::unique_ptr<TAutoCalForm> autocal;
-  std::string address_;
-  pid_t server_ = 0;
+  std::optional<sim::testing::GeneratorServerProcess> server_;
 };
 
 TEST_F(AutoCalWindowTest, CalibratesEachFrequencyIntoTheTableAndSwitchesTheOutputOff) {
@@ -171,7 +130,7 @@ TEST_F(AutoCalWindowTest, CancelKeepsTheFinishedColumnsOnly) {
 
 TEST_F(AutoCalWindowTest, AGeneratorThatDropsTheConnectionStopsTheRunWithItsAddressAndTheOutputOff) {
   autocal->EFrequencies->setText(QStringLiteral("7.05 MHz; 14.2 MHz; 21.3 MHz"));
-  SendToGenerator("SIM:DROP 150\n");  // mid-run, whatever the machine's speed
+  server_->Send("SIM:DROP 150");  // mid-run, whatever the machine's speed
   op.Answer(platform::ModalResult::Ok);
   autocal->BStartClick();
   ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
@@ -179,7 +138,7 @@ TEST_F(AutoCalWindowTest, AGeneratorThatDropsTheConnectionStopsTheRunWithItsAddr
   const std::string message = op.Boxes()[0].text().toStdString();
   EXPECT_EQ(message.rfind("Automatic calibration stopped at ", 0), 0u) << message;
   EXPECT_NE(message.find("command \""), std::string::npos) << message;
-  EXPECT_NE(message.find(address_.substr(6)), std::string::npos) << message;
+  EXPECT_NE(message.find(server_->Address().substr(6)), std::string::npos) << message;
   EXPECT_EQ(op.Boxes()[0].caption(), QStringLiteral("Error"));
   EXPECT_FALSE(OutputOn());
   // The frequency it stopped at has no column.

@@ -9,16 +9,14 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -26,8 +24,8 @@
 #include "sim/scenario.h"
 #include "sim/shared_state.h"
 #include "sim/smeter.h"
+#include "sim/testing/generator_server_process.h"
 
-extern char** environ;
 
 namespace instruments {
 namespace {
@@ -80,40 +78,19 @@ class GeneratorTest : public ::testing::Test {
     unsetenv(sim::kScenarioVariable);
   }
   void TearDown() override {
-    if (server_ > 0) {
-      kill(server_, SIGTERM);
-      waitpid(server_, nullptr, 0);
-    }
+    server_.reset();
     unsetenv(sim::kStateVariable);
     std::filesystem::remove_all(folder_);
   }
 
   // Starts `orvanta-sim generator-server` on a free port; its address.
   std::string StartServer(int settleMs = 0) {
-    int out[2];
-    EXPECT_EQ(pipe(out), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    const std::string tool = (Binaries() / "orvanta-sim").string();
-    const std::string settle = std::to_string(settleMs);
-    const char* argv[] = {tool.c_str(), "generator-server", "--port", "0",
-                          "--settle",   settle.c_str(),     nullptr};
-    EXPECT_EQ(posix_spawn(&server_, tool.c_str(), &actions, nullptr, const_cast<char**>(argv), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    std::string line;
-    char c;
-    while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
-    close(out[0]);
-    const auto colon = line.rfind(':');
-    EXPECT_NE(colon, std::string::npos) << line;
-    return "tcp://127.0.0.1:" + line.substr(colon + 1);
+    server_.emplace(settleMs);
+    return server_->Address();
   }
 
   std::filesystem::path folder_;
-  pid_t server_ = 0;
+  std::optional<sim::testing::GeneratorServerProcess> server_;
 };
 
 // A socket of the test's own, to send the simulator's fault commands.

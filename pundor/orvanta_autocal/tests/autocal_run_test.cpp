@@ -3,15 +3,8 @@
 // a generator on the bench sets the receiver's input.
 #include "autocal_run.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -22,6 +15,7 @@
 #include "fendrel.h"
 #include "receivers/device_list.h"
 #include "sim/shared_state.h"
+#include "sim/testing/generator_server_process.h"
 #include "true_levels.h"
 
 namespace {
@@ -354,54 +348,8 @@ TEST(AutocalOptions, EveryOptionIsReadAndAnUnusableLineSaysWhy) {
   EXPECT_EQ(refusal({"--step"}), "--step needs a value");
 }
 
-// `orvanta-sim generator-server` on a port of its own, for as long as the
-// test runs.
-class GeneratorServer {
- public:
-  GeneratorServer() {
-    int pipeEnds[2];
-    EXPECT_EQ(pipe(pipeEnds), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    const std::string program = (fs::read_symlink("/proc/self/exe").parent_path() / "orvanta-sim").string();
-    const char* argv[] = {program.c_str(), "generator-server", "--port", "0", nullptr};
-    EXPECT_EQ(posix_spawn(&pid_, program.c_str(), &actions, nullptr, const_cast<char**>(argv), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    std::string line;
-    char c;
-    while (read(pipeEnds[0], &c, 1) == 1 && c != '\n') line += c;
-    close(pipeEnds[0]);
-    port_ = std::atoi(line.substr(line.rfind(':') + 1).c_str());  // "... listening on 127.0.0.1:<port>"
-    EXPECT_GT(port_, 0) << line;
-  }
-  ~GeneratorServer() {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
-  std::string Address() const { return "tcp://127.0.0.1:" + std::to_string(port_); }
-  // A command on a connection of its own, as a second program would send it.
-  void Send(const std::string& command) const {
-    const int sock = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port_));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    const std::string line = command + "\n";
-    ASSERT_EQ(write(sock, line.data(), line.size()), static_cast<ssize_t>(line.size()));
-    close(sock);
-  }
-
- private:
-  pid_t pid_ = 0;
-  int port_ = 0;
-};
-
 TEST_F(AutocalRun, OverTcpAgainstTheSimulatedGeneratorAndThroughItsDroppedConnection) {
-  GeneratorServer server;
+  sim::testing::GeneratorServerProcess server;
   const auto connect = [&] {
     return instruments::ConnectGenerator(server.Address(), std::chrono::seconds(2));
   };
