@@ -59,6 +59,17 @@ std::optional<int32_t> ParseMode(std::string_view text) {
   return std::nullopt;
 }
 
+std::string SettingsText(int32_t mode, const SweepSettings& sweep, const CableLoss& loss) {
+  char text[200];
+  std::snprintf(text, sizeof text,
+                "mode %s, levels %.1f:%.1f dBm at the receiver, finest step %g dB, settle %lld ms, average %d, loss ",
+                ModeShortName(mode).c_str(), sweep.fromDbm, sweep.toDbm, sweep.finestStepDb,
+                static_cast<long long>(sweep.settle.count()), sweep.readings);
+  std::string settings(text);
+  settings.append(loss.Describe());
+  return settings;
+}
+
 std::string StepLogHeader(const LogHeader& header) {
   return "# Orvanta automatic calibration steps\n"
          "# generator: " +

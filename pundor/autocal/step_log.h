@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "autocal/cable_loss.h"
 #include "autocal/frequency_sweep.h"
 
 namespace autocal {
@@ -17,6 +18,9 @@ struct LogHeader {
   std::string receiver;  // name and serial number or device number
   std::string settings;  // e.g. "levels -130:-10 dBm, step 1 dB, ..."
 };
+
+// The settings of a run in one line, for the header: "mode AM, levels ...".
+std::string SettingsText(int32_t mode, const SweepSettings& sweep, const CableLoss& loss);
 
 // Comment lines starting with '#', then the column names.
 std::string StepLogHeader(const LogHeader& header);

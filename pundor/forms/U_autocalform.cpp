@@ -301,15 +301,9 @@ void TAutoCalForm::Connected(const GeneratorOutcome& outcome) {
     if (!run_->log)
       return Stop(QStringLiteral("Stopped"),
                   QStringLiteral("Cannot write the step log ") + QString::fromStdString(run_->logPath));
-    char settings[200];
-    std::snprintf(
-        settings, sizeof settings,
-        "mode %s, levels %.1f:%.1f dBm at the receiver, finest step %g dB, settle %lld ms, average %d, "
-        "loss ",
-        autocal::ModeShortName(MainForm->CurrentMode()).c_str(), run_->sweep.fromDbm, run_->sweep.toDbm,
-        run_->sweep.finestStepDb, static_cast<long long>(run_->sweep.settle.count()), run_->sweep.readings);
-    run_->log << autocal::StepLogHeader({run_->identity, run_->address, MainForm->ReceiverName,
-                                         settings + run_->loss.Describe()})
+    run_->log << autocal::StepLogHeader(
+                     {run_->identity, run_->address, MainForm->ReceiverName,
+                      autocal::SettingsText(MainForm->CurrentMode(), run_->sweep, run_->loss)})
               << std::flush;
   }
   StartFrequency();

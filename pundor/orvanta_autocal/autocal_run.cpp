@@ -140,16 +140,6 @@ class Table {
   int32_t handle_;
 };
 
-std::string SettingsText(const AutocalOptions& options) {
-  const autocal::SweepSettings& sweep = options.sweep;
-  return Format(
-             "mode %s, levels %.1f:%.1f dBm at the receiver, finest step %g dB, settle %lld ms, average %d, "
-             "loss ",
-             autocal::ModeShortName(options.mode).c_str(), sweep.fromDbm, sweep.toDbm, sweep.finestStepDb,
-             static_cast<long long>(sweep.settle.count()), sweep.readings) +
-         options.loss.Describe();
-}
-
 std::string Summary(int64_t hz, const autocal::FrequencySweep& sweep, const autocal::LevelColumn& column,
                     Clock::duration took) {
   return Format("%s: %zu steps in %.2f s, %.1f..%.1f dBm for raw %d..%d", HzText(hz).c_str(),
@@ -171,7 +161,7 @@ class Run {
         log_(options.log) {
     if (!log_) throw std::runtime_error("cannot write the step log " + options.log.string());
     log_ << autocal::StepLogHeader({generator.Identify(), generator.Address(), Describe(receiver_.Device()),
-                                    SettingsText(options)})
+                                    autocal::SettingsText(options.mode, options.sweep, options.loss)})
          << std::flush;
   }
 
