@@ -19,6 +19,15 @@ void* operator new(std::size_t size) {
   if (counting_new::liveBytes > counting_new::peakBytes) counting_new::peakBytes = counting_new::liveBytes;
   return block;
 }
+// The library's nothrow form (std::stable_sort's buffer) must come from the
+// same malloc, since its blocks go back through the operator delete below.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
 // The replacement operator new above takes its blocks from malloc.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
