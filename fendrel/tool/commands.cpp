@@ -17,6 +17,7 @@
 #include "fendrel.h"
 #include "json.h"
 #include "lint.h"
+#include "vocabulary/frequency_text.h"
 
 namespace fendrel_tool {
 namespace {
@@ -182,7 +183,7 @@ class Tool {
     const std::string& path = operands[0];
     const std::string& receiver = operands[1];
     const auto mode = parseMode(operands[2]);
-    const auto frequency = parseFrequency(operands[3]);
+    const auto frequency = vocabulary::ReadFrequency(operands[3]);
     const auto raw = parseRaw(operands[4]);
     if (!mode) return usage("unknown mode '" + operands[2] + "'");
     if (!frequency) return usage("cannot read frequency '" + operands[3] + "'");
