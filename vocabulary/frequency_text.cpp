@@ -15,8 +15,8 @@ struct Unit {
   std::string_view name;
   int powerOfTen;
 };
-constexpr std::array kUnits = {Unit{"", 0},    Unit{"hz", 0},  Unit{"k", 3}, Unit{"khz", 3},
-                               Unit{"m", 6},   Unit{"mhz", 6}, Unit{"g", 9}, Unit{"ghz", 9}};
+constexpr std::array kUnits = {Unit{"", 0},  Unit{"hz", 0},  Unit{"k", 3}, Unit{"khz", 3},
+                               Unit{"m", 6}, Unit{"mhz", 6}, Unit{"g", 9}, Unit{"ghz", 9}};
 
 std::string_view Trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(kSpace);

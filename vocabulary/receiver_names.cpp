@@ -85,7 +85,8 @@ std::size_t ResolveReceiver(std::span<const ReceiverForms> receivers, std::strin
   for (std::size_t index = 0; index < receivers.size(); ++index) {
     const ReceiverForms& receiver = receivers[index];
     if (SameText(receiver.Unique(), wanted)) return index;
-    if (SameText(receiver.names.name, wanted) || SameText(receiver.names.model, wanted)) named.push_back(index);
+    if (SameText(receiver.names.name, wanted) || SameText(receiver.names.model, wanted))
+      named.push_back(index);
   }
   if (named.size() == 1) return named.front();
   if (named.empty()) {

@@ -55,7 +55,8 @@ sim::Scenario CurrentScenario() {
 // Every name the programs know the receiver by.
 vocabulary::ReceiverForms FormsOf(const sim::ReceiverSpec& receiver) {
   if (receiver.family == sim::Family::kClassic)
-    return {receiver.deviceNumber, "", vocabulary::ClassicModelNames(receiver.modelCode).value_or(vocabulary::ModelNames{})};
+    return {receiver.deviceNumber, "",
+            vocabulary::ClassicModelNames(receiver.modelCode).value_or(vocabulary::ModelNames{})};
   return {0, receiver.serial, vocabulary::NewerModelNames(receiver.model).value_or(vocabulary::ModelNames{})};
 }
 
@@ -78,8 +79,9 @@ int Show() {
                                                              : std::to_string(state.generatorHz) + " Hz")
             << "\n";
   for (const auto& receiver : scenario.receivers) {
-    std::cout << "  " << FormsOf(receiver).Text() << ": " << Describe(receiver) << ", " << receiver.minHz << " .. "
-              << receiver.maxHz << " Hz" << (state.unplugged.count(receiver.id) ? ", unplugged" : "")
+    std::cout << "  " << FormsOf(receiver).Text() << ": " << Describe(receiver) << ", " << receiver.minHz
+              << " .. " << receiver.maxHz << " Hz"
+              << (state.unplugged.count(receiver.id) ? ", unplugged" : "")
               << (state.busy.count(receiver.id) ? ", busy" : "") << "\n";
   }
   for (const auto& error : scenario.errors) std::cout << "scenario " << error << "\n";

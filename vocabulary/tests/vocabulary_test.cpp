@@ -19,10 +19,8 @@ TEST(FrequencyText, ReadsEveryUnitExactlyAndRefusesWhatIsNotWholeHertz) {
 
 TEST(ReceiverNames, EveryFormNamesOneReceiverAndASharedNameIsNotGuessed) {
   const std::vector<ReceiverForms> receivers = {
-      {1, "", *ClassicModelNames(266)},
-      {2, "", *ClassicModelNames(1024)},
-      {3, "", *ClassicModelNames(266)},
-      {0, "C4000815", *NewerModelNames("C4")},
+      {1, "", *ClassicModelNames(266)},        {2, "", *ClassicModelNames(1024)},
+      {3, "", *ClassicModelNames(266)},        {0, "C4000815", *NewerModelNames("C4")},
       {0, "C1004711", *NewerModelNames("C1")},
   };
   EXPECT_EQ(receivers[0].Text(), "classic:1 (Halv-A1, Halv-A1b)");
