@@ -1,6 +1,7 @@
 #pragma once
 // Frequencies as operators type them, and what every program must read from
-// them: hertz, or nothing for a text no program may take.
+// them: hertz, or nothing for a text no program may take. None holds a comma,
+// which separates the frequencies of a list.
 #include <cstdint>
 #include <optional>
 
@@ -38,7 +39,6 @@ inline constexpr FrequencyText kFrequencyTexts[] = {
     {"-7.1M", std::nullopt},
     {"7.1 MHz x", std::nullopt},
     {"7.1 mm", std::nullopt},
-    {"7,1M", std::nullopt},
     {"MHz", std::nullopt},
     {"e6", std::nullopt},
     {"7.1e", std::nullopt},
