@@ -99,14 +99,17 @@ class Receiver {
 
   const TRadioDevice& Device() const { return device_; }
 
+  // Each checks the connection after its call: a lost classic receiver shows
+  // only in the call that failed.
   void Tune(int64_t hz) {
+    const bool tuned = device_.Driver->SetFrequency(EncodeFrequencyWord(hz));
     CheckConnected();
-    if (!device_.Driver->SetFrequency(EncodeFrequencyWord(hz)))
-      throw std::runtime_error(Describe(device_) + " refused to tune to " + HzText(hz));
+    if (!tuned) throw std::runtime_error(Describe(device_) + " refused to tune to " + HzText(hz));
   }
   int Read() {
+    const int raw = device_.Driver->GetRawSignalStrength();
     CheckConnected();
-    return device_.Driver->GetRawSignalStrength();
+    return raw;
   }
 
  private:

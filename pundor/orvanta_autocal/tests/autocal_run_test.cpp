@@ -200,6 +200,10 @@ struct Failure {
   const char* what;
   std::function<void(FakeGenerator&)> breakAtSixtiethLevel;
   const char* message;
+  const char* receiver = "C4000815";
+  const char* mode = "FMW";
+  const char* tableName = "HalvoC4";
+  int32_t code = 3;
 };
 
 // Each failure in the middle of the second frequency: the run ends with the
@@ -218,6 +222,11 @@ TEST_F(AutocalRun, AFailureMidRunEndsWithItsMessageOutputOffAndOnlyFinishedColum
          sim::UpdateState(state, [](sim::SharedState& shared) { shared.SetPlugged("C4000815", false); });
        },
        "lost the connection to HalvoC4 C4000815 (unplugged?)"},
+      {"classic unplugged",
+       [&](FakeGenerator&) {
+         sim::UpdateState(state, [](sim::SharedState& shared) { shared.SetPlugged("classic:2", false); });
+       },
+       "lost the connection to Halv-B3 (unplugged?)", "Halv-B3", "AM", "Halv-B3", 1},
   };
   for (const Failure& failure : failures) {
     SCOPED_TRACE(failure.what);
@@ -229,11 +238,11 @@ TEST_F(AutocalRun, AFailureMidRunEndsWithItsMessageOutputOffAndOnlyFinishedColum
     };
     const fs::path out = folder_ / (std::string(failure.what) + ".cal");
     const std::string message =
-        Run({"--generator", "fake://sg", "--receiver", "C4000815", "--mode", "FMW", "--frequencies",
-             "10M,20M,30M", "--levels", "-130:-10", "--out", out.string()});
+        Run({"--generator", "fake://sg", "--receiver", failure.receiver, "--mode", failure.mode,
+             "--frequencies", "10M,20M,30M", "--levels", "-130:-10", "--out", out.string()});
     EXPECT_NE(message.find(failure.message), std::string::npos) << message;
     EXPECT_EQ(generator.calls.back(), "output off");
-    EXPECT_EQ(Frequencies(out, "HalvoC4", 3), std::vector<int64_t>{10'000'000});
+    EXPECT_EQ(Frequencies(out, failure.tableName, failure.code), std::vector<int64_t>{10'000'000});
     EXPECT_EQ(output.str().find("10 MHz: "), 0u) << output.str();
     output.str("");
   }
