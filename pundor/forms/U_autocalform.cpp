@@ -373,7 +373,11 @@ void TAutoCalForm::TakeReading() {
     return;
   }
   if (!run_ || run_->stopping || !run_->step) return;
-  run_->step->raws.push_back(std::clamp(MainForm->OpenDriver->GetRawSignalStrength(), 0, 255));
+  const int raw = MainForm->OpenDriver->GetRawSignalStrength();
+  // A lost classic receiver shows only in the reading that failed: take it
+  // again once the receiver is back.
+  if (!MainForm->OpenDriver->IsDeviceConnected()) return readTimer_.start(0);
+  run_->step->raws.push_back(std::clamp(raw, 0, 255));
   if (static_cast<int>(run_->step->raws.size()) < run_->sweep.readings)
     readTimer_.start(0);
   else
