@@ -361,6 +361,8 @@ TEST(AutocalOptions, EveryOptionIsReadAndAnUnusableLineSaysWhy) {
       },
       UsageError);
   EXPECT_EQ(refusal({"--speed", "2"}), "unknown option --speed");
+  EXPECT_EQ(refusal({"--refit", "x.steps.csv"}), "--frequencies does not go with --refit");
+  EXPECT_EQ(refusal({"--into", "--replace"}), "--into: x.cal does not exist");
   EXPECT_EQ(refusal({"--step"}), "--step needs a value");
 }
 
