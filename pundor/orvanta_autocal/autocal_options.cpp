@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -13,7 +14,7 @@ const char* const kAutocalUsage =
     "Usage: orvanta-autocal --generator ADDRESS --receiver RECEIVER --mode MODE\n"
     "         --frequencies F1,F2,... --levels FROM:TO --out FILE.cal [OPTION]...\n"
     "  or:  orvanta-autocal --refit STEPS.csv --out FILE.cal\n"
-    "         [--into EXISTING.cal | --replace]\n"
+    "         [--into [EXISTING.cal] | --replace]\n"
     "  or:  orvanta-autocal --help\n";
 
 std::string AutocalHelp() {
@@ -66,16 +67,17 @@ Where the results go:
   --out FILE.cal         the calibration table, saved after every finished
                          frequency; an existing file is refused unless --into
                          or --replace says what to do with it
-  --into EXISTING.cal    add the columns to the table in EXISTING.cal (which
-                         may be FILE.cal itself); a column at a frequency the
-                         table already has replaces it, and the summary says
-                         so
+  --into [EXISTING.cal]  add the columns to the table in FILE.cal, or to a
+                         copy of EXISTING.cal saved as FILE.cal; a column at
+                         a frequency the table already has is replaced, and
+                         the summary says so
   --replace              replace an existing FILE.cal with a table of this
                          run's columns only
-  --refit STEPS.csv      measure nothing: fit the columns of every complete
-                         frequency in a step log exactly as a run would, and
-                         write them to FILE.cal; recovers the work of a run
-                         whose table was lost
+  --refit STEPS.csv      measure nothing: fit the columns of every frequency
+                         a step log holds completely, exactly as a run fits
+                         them, and write them to FILE.cal; recovers the work
+                         of a run whose table was lost (takes only --out,
+                         --into and --replace)
   --log STEPS.csv        the step log, every step with its readings as CSV;
                          a new run is appended (default: FILE.steps.csv beside
                          FILE.cal)
@@ -152,6 +154,30 @@ std::string CheckedDialect(const std::string& name) {
   throw UsageError("--dialect: no dialect \"" + name + "\" (there are: " + known + ")");
 }
 
+// --replace never takes a value; --into takes the table to start from, or
+// none for the --out file itself.
+bool IsFlag(const std::string& option, std::span<const std::string> rest) {
+  return option == "--replace" || (option == "--into" && (rest.empty() || rest[0].rfind("--", 0) == 0));
+}
+
+// An existing --out file is replaced only when asked to; --into alone adds to it.
+void TakeTableOptions(const std::function<std::optional<std::string>(const std::string&)>& take,
+                      AutocalOptions& options) {
+  const std::optional<std::string> into = take("--into");
+  options.replace = take("--replace").has_value();
+  if (into) options.into = into->empty() ? options.out : std::filesystem::path(*into);
+  std::error_code error;
+  if (!options.out.has_filename() || std::filesystem::is_directory(options.out, error))
+    throw UsageError("--out: " + options.out.string() + " is a folder; give a file in it, such as NAME.cal");
+  const bool intoOut = options.into && std::filesystem::equivalent(*options.into, options.out, error);
+  if (intoOut && options.replace) throw UsageError("give --into or --replace, not both");
+  if (std::filesystem::exists(options.out) && !intoOut && !options.replace)
+    throw UsageError("--out: " + options.out.string() +
+                     " exists; give --into to add the columns to it or --replace to start afresh");
+  if (options.into && !std::filesystem::exists(*options.into))
+    throw UsageError("--into: " + options.into->string() + " does not exist");
+}
+
 }  // namespace
 
 AutocalOptions ParseAutocalOptions(std::span<const std::string> arguments) {
@@ -159,6 +185,10 @@ AutocalOptions ParseAutocalOptions(std::span<const std::string> arguments) {
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& option = arguments[i];
     if (option.rfind("--", 0) != 0) throw UsageError("unexpected argument \"" + option + "\"");
+    if (IsFlag(option, arguments.subspan(i + 1))) {
+      if (!given.emplace(option, "").second) throw UsageError(option + " is given twice");
+      continue;
+    }
     if (i + 1 >= arguments.size()) throw UsageError(option + " needs a value");
     if (!given.emplace(option, arguments[++i]).second) throw UsageError(option + " is given twice");
   }
@@ -176,6 +206,13 @@ AutocalOptions ParseAutocalOptions(std::span<const std::string> arguments) {
   };
 
   AutocalOptions options;
+  options.out = require("--out");
+  TakeTableOptions(take, options);
+  if (auto refit = take("--refit")) {
+    options.refit = *refit;
+    if (!given.empty()) throw UsageError(given.begin()->first + " does not go with --refit");
+    return options;
+  }
   options.generator = require("--generator");
   options.receiver = require("--receiver");
   const std::string mode = require("--mode");
@@ -185,7 +222,6 @@ AutocalOptions ParseAutocalOptions(std::span<const std::string> arguments) {
   const std::string frequencies = require("--frequencies");
   autocal::SweepEntries entries;
   ParseLevels(require("--levels"), entries);
-  options.out = require("--out");
   if (auto step = take("--step")) entries.stepDb = ParseNumberOption("--step", *step);
   if (auto settle = take("--settle")) entries.settleMs = ParseNumberOption("--settle", *settle);
   if (auto average = take("--average")) entries.readings = ParseNumberOption("--average", *average);
@@ -194,9 +230,7 @@ AutocalOptions ParseAutocalOptions(std::span<const std::string> arguments) {
   if (loss && lossTable) throw UsageError("give --loss or --loss-table, not both");
   if (loss) options.loss = autocal::CableLoss(ParseNumberOption("--loss", *loss));
   if (lossTable) options.loss = ReadLossTable(*lossTable);
-  if (auto into = take("--into")) options.into = *into;
-  options.log =
-      take("--log").value_or(std::filesystem::path(options.out).replace_extension(".steps.csv").string());
+  options.log = take("--log").value_or(autocal::StepLogPath(options.out).string());
   if (auto dialect = take("--dialect")) options.dialect = CheckedDialect(*dialect);
   const auto timeout = take("--timeout");
   if (!given.empty()) throw UsageError("unknown option " + given.begin()->first);

@@ -15,6 +15,11 @@ int main(int argc, char** argv) {
   if (AsksForHelp(arguments)) return std::cout << AutocalHelp(), 0;
   try {
     const AutocalOptions options = ParseAutocalOptions(arguments);
+    CheckOutputs(options);
+    if (options.refit) {
+      RefitFromLog(options, std::cout);
+      return 0;
+    }
     const instruments::Dialect* dialect =
         options.dialect.empty() ? &instruments::StandardScpi() : instruments::FindDialect(options.dialect);
     const auto generator = instruments::ConnectGenerator(options.generator, options.timeout, *dialect);

@@ -146,7 +146,7 @@ TEST_F(EveryProgram, AutocalShowsItsHelpWhereverAskedAndItsUsageOnStderrWhenGive
   const std::string help = AutocalHelp();
   for (const char* said :
        {"(default 1)", "(default 9)", "0 to 3600000 (default 0)", "(default 5000)", "scpi, scpi-long",
-        "--into EXISTING.cal", "--replace", "--refit STEPS.csv", "\nExit status:\n", "129, 130, 143"})
+        "--into [EXISTING.cal]", "--replace", "--refit STEPS.csv", "\nExit status:\n", "129, 130, 143"})
     EXPECT_NE(help.find(said), std::string::npos) << said;
   for (std::size_t line = 0, end = 0; line < help.size(); line = end + 1) {
     end = help.find('\n', line);
