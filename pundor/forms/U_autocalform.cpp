@@ -88,6 +88,8 @@ struct TAutoCalForm::Run {
   std::size_t index = 0;  // into frequencies
   std::optional<autocal::FrequencySweep> current;
   std::optional<autocal::Step> step;
+  Clock::time_point levelSet;  // of the step being taken
+  std::string settling;        // the last note of a slow generator, if any
   bool stopping = false;
   int columns = 0;
   int steps = 0;  // over the whole run
@@ -350,7 +352,8 @@ void TAutoCalForm::NextStep() {
       [this](const GeneratorOutcome& outcome) {
         if (!run_ || run_->stopping) return;
         if (!outcome.ok) return GeneratorFailed(outcome);
-        settleTimer_.start(static_cast<int>(run_->sweep.settle.count()));
+        run_->levelSet = Clock::now();
+        settleTimer_.start(static_cast<int>(run_->current->Settle().count()));
       });
 }
 
@@ -372,11 +375,14 @@ void TAutoCalForm::TakeReading() {
     return;
   }
   if (!run_ || run_->stopping || !run_->step) return;
-  run_->step->raws.push_back(std::clamp(MainForm->OpenDriver->GetRawSignalStrength(), 0, 255));
-  if (static_cast<int>(run_->step->raws.size()) < run_->sweep.readings)
-    readTimer_.start(0);
-  else
-    StepTaken();
+  const Clock::duration sinceSet = Clock::now() - run_->levelSet;
+  const int raw = std::clamp(MainForm->OpenDriver->GetRawSignalStrength(), 0, 255);
+  try {
+    if (!run_->current->Take(*run_->step, raw, sinceSet)) return readTimer_.start(0);
+  } catch (const autocal::ColumnRejected& error) {
+    return Stop(QStringLiteral("Stopped"), Where() + QStringLiteral(": ") + QString::fromStdString(error.what()));
+  }
+  StepTaken();
 }
 
 void TAutoCalForm::StepTaken() {
@@ -393,10 +399,12 @@ void TAutoCalForm::ColumnDone() {
   autocal::LevelColumn column;
   try {
     column = run_->current->Fit();
-  } catch (const std::invalid_argument& error) {
-    return Stop(QStringLiteral("Stopped"),
-                Where() + QStringLiteral(": ") + QString::fromStdString(error.what()));
+  } catch (const autocal::ColumnRejected& error) {
+    return Stop(QStringLiteral("Stopped"), Where() + QStringLiteral(": not written: ") +
+                                               QString::fromStdString(error.what()));
   }
+  if (const std::string note = autocal::SettlingNote(*run_->current); !note.empty())
+    run_->settling = FormatFrequency(hz).toStdString() + note;
   for (double& level : column.levels)
     level = std::clamp(level, autocal::kLowestLevelDbm, autocal::kHighestLevelDbm);
   const int32_t result = calibration::PutDBMs(MainForm->CalHandle, MainForm->ReceiverName.c_str(),
@@ -442,6 +450,7 @@ void TAutoCalForm::Stopped(const QString& status, const QString& message, const 
   const int columns = run_->columns;
   const int count = static_cast<int>(run_->frequencies.size());
   const double seconds = std::chrono::duration<double>(Clock::now() - run_->started).count();
+  const QString settling = QString::fromStdString(run_->settling);
   run_.reset();
   EnableInputs(true);
   LProgress->SetCaption(status +
@@ -449,7 +458,8 @@ void TAutoCalForm::Stopped(const QString& status, const QString& message, const 
                             .arg(columns)
                             .arg(count)
                             .arg(QLocale().toString(seconds, 'f', 1))
-                            .arg(off.ok ? QStringLiteral("off") : QStringLiteral("may still be on")));
+                            .arg(off.ok ? QStringLiteral("off") : QStringLiteral("may still be on")) +
+                        settling);
   QString text = message;
   if (!off.ok)
     text += (text.isEmpty() ? QString() : QStringLiteral("\n")) +
