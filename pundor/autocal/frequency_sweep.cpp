@@ -51,6 +51,14 @@ constexpr int kAgreeRaw = 2;
 // How much longer than the settling time it measured a sweep waits.
 constexpr double kSettleMargin = 1.25;
 constexpr double kSameLevelDb = 1e-6;
+// Near the noise floor one raw step spans several decibels and the noise
+// dithers the reading over a few raw values: there the steps take this many
+// times the readings, so that their mean places the level within the raw
+// step. The floor lies below the first step that reads kFlatRaw above the
+// bottom's; readings spread over fewer than kDitherRaw carry no dither.
+constexpr int kFlatReadingsFactor = 5;
+constexpr double kFlatRaw = 12;
+constexpr int kDitherRaw = 2;
 const char* const kSettleHint = ": is the generator connected and settled? Try a longer settling time (--settle)";
 
 int Spread(const std::vector<int>& raws) {
@@ -115,12 +123,19 @@ LevelColumn FitSteps(std::span<const Step> steps) {
   const std::vector<const Step*> latest = LatestByLevel(steps);
   CheckSteps(latest);
   std::vector<LevelReading> readings;
-  for (const Step* step : latest) readings.push_back({step->receiverDbm, step->Median()});
+  for (const Step* step : latest) readings.push_back({step->receiverDbm, step->Mean()});
   try {
     return FitColumn(readings);
   } catch (const std::invalid_argument& error) {
     throw ColumnRejected(error.what());
   }
+}
+
+double Step::Mean() const {
+  if (raws.empty()) return 0;
+  double sum = 0;
+  for (const int raw : raws) sum += raw;
+  return sum / static_cast<double>(raws.size());
 }
 
 FrequencySweep::FrequencySweep(const SweepSettings& settings, double lossDb)
@@ -177,11 +192,22 @@ bool FrequencySweep::Take(Step& step, int raw, Clock::duration sinceSet) {
     }
   }
   step.raws.push_back(raw);
-  return static_cast<int>(step.raws.size()) >= settings_.readings;
+  return static_cast<int>(step.raws.size()) >= ReadingsFor(step);
+}
+
+int FrequencySweep::ReadingsFor(const Step& step) const {
+  if (steps_.empty()) return settings_.readings * kFlatReadingsFactor;  // most likely on the floor
+  const Step& bottom = steps_.front();
+  if (Spread(bottom.raws) < kDitherRaw) return settings_.readings;  // no noise to average
+  for (const Step& taken : steps_) {
+    if (taken.receiverDbm < step.receiverDbm - kSameLevelDb && taken.Median() > bottom.Median() + kFlatRaw)
+      return settings_.readings;
+  }
+  return settings_.readings * kFlatReadingsFactor;
 }
 
 void FrequencySweep::Record(Step step) {
-  planner_.Record(step.receiverDbm, step.Median());
+  planner_.Record(step.receiverDbm, step.Mean());
   steps_.push_back(std::move(step));
 }
 

@@ -39,8 +39,13 @@ struct Step {
   double generatorDbm = 0;
   double receiverDbm = 0;  // the generator level less the loss
   std::vector<int> raws;
-  // The median of the readings, resolved within a raw step.
+  // The median of the readings, resolved within a raw step: robust, for
+  // checks and display.
   double Median() const;
+  // The mean of the readings, which the fit uses: the sum over raw values of
+  // the share of readings at or above each, so the noise that dithers the
+  // reading between neighbouring raw values places the level between them.
+  double Mean() const;
 };
 
 // Why a frequency's steps give no column, for the operator.
@@ -85,6 +90,8 @@ class FrequencySweep {
 
  private:
   bool WatchesSettling(const Step& step) const;
+  // The settings' readings, or more where the curve lies flat on the floor.
+  int ReadingsFor(const Step& step) const;
 
   SweepSettings settings_;
   double lossDb_;
