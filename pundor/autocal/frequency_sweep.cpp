@@ -48,6 +48,8 @@ using Clock = std::chrono::steady_clock;
 
 // Readings this close (in raw steps) agree whatever the noise.
 constexpr int kAgreeRaw = 2;
+// The steps on either side whose readings' spread a step's is held against.
+constexpr int kNearbySteps = 3;
 // How much longer than the settling time it measured a sweep waits.
 constexpr double kSettleMargin = 1.25;
 constexpr double kSameLevelDb = 1e-6;
@@ -90,31 +92,37 @@ std::string Format(const char* format, auto... values) {
 // fall back after a jump, or change within one step.
 void CheckSteps(const std::vector<const Step*>& steps) {
   if (steps.size() < 2) return;
-  std::vector<int> spreads;
-  for (const Step* step : steps) spreads.push_back(Spread(step->raws));
-  std::nth_element(spreads.begin(), spreads.begin() + spreads.size() / 2, spreads.end());
-  const int usual = spreads[spreads.size() / 2];
-  for (const Step* step : steps) {
-    if (Spread(step->raws) > 2 * usual + 2 * kAgreeRaw)
-      throw ColumnRejected(Format("the readings at %.1f dBm spread over %d raw steps, at most levels over %d",
-                                         step->receiverDbm, Spread(step->raws), usual) +
-                                  kSettleHint);
+  const int count = static_cast<int>(steps.size());
+  // What the readings spread over at the levels nearby: a receiver's own
+  // noise may dither the reading on its floor more than with a signal.
+  auto nearbySpread = [&](int i) {
+    std::vector<int> spreads;
+    for (int j = std::max(0, i - kNearbySteps); j <= std::min(count - 1, i + kNearbySteps); ++j)
+      if (j != i) spreads.push_back(Spread(steps[j]->raws));
+    std::nth_element(spreads.begin(), spreads.begin() + spreads.size() / 2, spreads.end());
+    return spreads[spreads.size() / 2];
+  };
+  for (int i = 0; i < count; ++i) {
+    const int spread = Spread(steps[i]->raws), nearby = nearbySpread(i);
+    if (spread > 2 * nearby + 2 * kAgreeRaw)
+      throw ColumnRejected(Format("the readings at %.1f dBm spread over %d raw steps, at the levels nearby over %d",
+                                  steps[i]->receiverDbm, spread, nearby) +
+                           kSettleHint);
   }
   const Step* highest = steps.front();
   for (const Step* step : steps) {
-    if (highest->Median() - step->Median() > usual + kAgreeRaw)
-      throw ColumnRejected(Format("the reading fell from raw %.0f at %.1f dBm to %.0f at %.1f dBm",
-                                         highest->Median(), highest->receiverDbm, step->Median(),
-                                         step->receiverDbm) +
-                                  kSettleHint);
+    if (highest->Median() - step->Median() > kAgreeRaw + std::max(Spread(highest->raws), Spread(step->raws)))
+      throw ColumnRejected(Format("the reading fell from raw %.0f at %.1f dBm to %.0f at %.1f dBm", highest->Median(),
+                                  highest->receiverDbm, step->Median(), step->receiverDbm) +
+                           kSettleHint);
     if (step->Median() > highest->Median()) highest = step;
   }
   const Step& bottom = *steps.front();
   const Step& top = *steps.back();
-  if (top.Median() - bottom.Median() < usual + kAgreeRaw)
+  if (top.Median() - bottom.Median() < kAgreeRaw + std::max(Spread(bottom.raws), Spread(top.raws)))
     throw ColumnRejected(Format("the reading did not rise with the level: raw %.0f at %.1f dBm, %.0f at %.1f dBm",
-                                       bottom.Median(), bottom.receiverDbm, top.Median(), top.receiverDbm) +
-                                kSettleHint);
+                                bottom.Median(), bottom.receiverDbm, top.Median(), top.receiverDbm) +
+                         kSettleHint);
 }
 
 }  // namespace

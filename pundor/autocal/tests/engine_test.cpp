@@ -132,8 +132,8 @@ TEST(Sweep, ASlowGeneratorIsWaitedForAndStepsThatMakeNoSenseGiveNoColumn) {
             "the reading did not rise with the level: raw 5 at -130.0 dBm, 5 at -10.0 dBm");
   EXPECT_EQ(rejection([&] { FitSteps(fallen); }).substr(0, 62),
             "the reading fell from raw 180 at -100.0 dBm to 46 at -97.0 dBm");
-  EXPECT_EQ(rejection([&] { FitSteps(scattered); }).substr(0, 61),
-            "the readings at -70.0 dBm spread over 6 raw steps, at most le");
+  EXPECT_EQ(rejection([&] { FitSteps(scattered); }).substr(0, 80),
+            "the readings at -70.0 dBm spread over 6 raw steps, at the levels nearby over 0: ");
   scattered.push_back({-70, -70, std::vector<int>(5, ClippedRaw(-70))});  // taken again: the later counts
   EXPECT_EQ(rejection([&] { FitSteps(scattered); }), "accepted");
 }
