@@ -203,15 +203,17 @@ bool FrequencySweep::Take(Step& step, int raw, Clock::duration sinceSet) {
   return static_cast<int>(step.raws.size()) >= ReadingsFor(step);
 }
 
+int MostReadings(const SweepSettings& settings) { return settings.readings * kFlatReadingsFactor; }
+
 int FrequencySweep::ReadingsFor(const Step& step) const {
-  if (steps_.empty()) return settings_.readings * kFlatReadingsFactor;  // most likely on the floor
+  if (steps_.empty()) return MostReadings(settings_);  // most likely on the floor
   const Step& bottom = steps_.front();
   if (Spread(bottom.raws) < kDitherRaw) return settings_.readings;  // no noise to average
   for (const Step& taken : steps_) {
     if (taken.receiverDbm < step.receiverDbm - kSameLevelDb && taken.Median() > bottom.Median() + kFlatRaw)
       return settings_.readings;
   }
-  return settings_.readings * kFlatReadingsFactor;
+  return MostReadings(settings_);
 }
 
 void FrequencySweep::Record(Step step) {

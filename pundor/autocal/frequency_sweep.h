@@ -27,9 +27,12 @@ struct SweepSettings {
   double fromDbm = -130;  // at the receiver input
   double toDbm = -10;
   double finestStepDb = 1;
-  int readings = 9;  // per step; their median counts
+  int readings = 9;  // per step (more on the noise floor); their mean counts
   std::chrono::milliseconds settle{0};
 };
+
+// The most readings a step takes: those on the noise floor.
+int MostReadings(const SweepSettings& settings);
 
 // Raises std::invalid_argument with a message for the operator when a
 // setting cannot be used (a level outside -140..0 dBm, no readings, ...).

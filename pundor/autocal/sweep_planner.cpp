@@ -54,18 +54,17 @@ std::optional<double> SweepPlanner::Next() const {
 void SweepPlanner::Record(double levelDbm, double raw) {
   const auto at = std::lower_bound(measured_.begin(), measured_.end(), levelDbm,
                                    [](const LevelReading& m, double level) { return m.levelDbm < level; });
-  if (at != measured_.end() && std::abs(at->levelDbm - levelDbm) < kSameLevelDb)
+  if (at != measured_.end() && std::abs(at->levelDbm - levelDbm) < kSameLevelDb) {
     at->raw = raw;
-  else
+    // In place of a refinement, so that the steps alone replay the same plan.
+    refinementsLeft_ = std::max(0, refinementsLeft_ - 1);
+  } else
     measured_.insert(at, {levelDbm, raw});
   std::erase_if(pending_, [&](double level) { return std::abs(level - levelDbm) < kSameLevelDb; });
   if (pending_.empty()) PlanRefinement();
 }
 
-void SweepPlanner::Remeasure(double levelDbm) {
-  pending_.push_back(levelDbm);
-  refinementsLeft_ = std::max(0, refinementsLeft_ - 1);
-}
+void SweepPlanner::Remeasure(double levelDbm) { pending_.push_back(levelDbm); }
 
 void SweepPlanner::PlanRefinement() {
   std::vector<std::pair<double, double>> splits;  // urgency, level

@@ -27,8 +27,8 @@ class SweepPlanner {
   // The reading taken at the level Next() gave.
   void Record(double levelDbm, double raw);
 
-  // Takes the level again next (its new reading replaces the old), in place
-  // of one refinement step.
+  // Takes the level again next. A level recorded again replaces its reading
+  // and takes the place of one refinement step.
   void Remeasure(double levelDbm);
   // Every step so far, by level.
   const std::vector<LevelReading>& Measured() const { return measured_; }

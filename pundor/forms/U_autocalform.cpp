@@ -299,13 +299,14 @@ void TAutoCalForm::Connected(const GeneratorOutcome& outcome) {
   run_->identity = outcome.text;
   LIdentity->SetCaption(QString::fromStdString(outcome.text));
   if (!run_->logPath.empty()) {
-    run_->log.open(run_->logPath);
+    run_->log.open(run_->logPath, std::ios::app);
     if (!run_->log)
       return Stop(QStringLiteral("Stopped"),
                   QStringLiteral("Cannot write the step log ") + QString::fromStdString(run_->logPath));
     run_->log << autocal::StepLogHeader(
                      {run_->identity, run_->address, MainForm->ReceiverName,
-                      autocal::SettingsText(MainForm->CurrentMode(), run_->sweep, run_->loss)})
+                      autocal::SettingsText(MainForm->CurrentMode(), run_->sweep, run_->loss), "pundor",
+                      MainForm->FileName})
               << std::flush;
   }
   StartFrequency();
@@ -376,9 +377,12 @@ void TAutoCalForm::TakeReading() {
   }
   if (!run_ || run_->stopping || !run_->step) return;
   const Clock::duration sinceSet = Clock::now() - run_->levelSet;
-  const int raw = std::clamp(MainForm->OpenDriver->GetRawSignalStrength(), 0, 255);
+  const int raw = MainForm->OpenDriver->GetRawSignalStrength();
+  // A lost classic receiver shows only in the reading that failed: take it
+  // again once the receiver is back.
+  if (!MainForm->OpenDriver->IsDeviceConnected()) return readTimer_.start(0);
   try {
-    if (!run_->current->Take(*run_->step, raw, sinceSet)) return readTimer_.start(0);
+    if (!run_->current->Take(*run_->step, std::clamp(raw, 0, 255), sinceSet)) return readTimer_.start(0);
   } catch (const autocal::ColumnRejected& error) {
     return Stop(QStringLiteral("Stopped"), Where() + QStringLiteral(": ") + QString::fromStdString(error.what()));
   }
@@ -387,7 +391,9 @@ void TAutoCalForm::TakeReading() {
 
 void TAutoCalForm::StepTaken() {
   if (run_->log.is_open())
-    run_->log << autocal::StepLogRow(run_->Hz(), MainForm->CurrentMode(), *run_->step) << std::flush;
+    run_->log << autocal::StepLogRow(run_->Hz(), MainForm->ReceiverName, MainForm->CurrentMode(), *run_->step,
+                                     autocal::MostReadings(run_->sweep))
+              << std::flush;
   run_->current->Record(std::move(*run_->step));
   run_->step.reset();
   ++run_->steps;
