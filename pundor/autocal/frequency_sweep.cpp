@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -203,7 +204,9 @@ bool FrequencySweep::Take(Step& step, int raw, Clock::duration sinceSet) {
   return static_cast<int>(step.raws.size()) >= ReadingsFor(step);
 }
 
-int MostReadings(const SweepSettings& settings) { return settings.readings * kFlatReadingsFactor; }
+int MostReadings(const SweepSettings& settings) {
+  return static_cast<int>(std::min<int64_t>(int64_t{settings.readings} * kFlatReadingsFactor, INT32_MAX));
+}
 
 int FrequencySweep::ReadingsFor(const Step& step) const {
   if (steps_.empty()) return MostReadings(settings_);  // most likely on the floor
