@@ -183,7 +183,8 @@ class Tool {
         fail("library", csvPath + ": the library refused a column (code " + std::to_string(result) +
                             "); nothing written");
     }
-    if (SaveCALFile(table.handle(), outPath.c_str()) != CAL_OK) fail("cannot-write", outPath + ": cannot write the file");
+    if (SaveCALFile(table.handle(), outPath.c_str()) != CAL_OK)
+      fail("cannot-write", outPath + ": cannot write the file");
     out_ << "wrote " << outPath << ": " << csv.columns.size() << " columns\n";
     return kExitOk;
   }
@@ -220,7 +221,8 @@ class Tool {
     const OpenTable table(path.c_str());
     openedOrFail(table, path);
     const TemporaryFile saved;
-    if (SaveCALFile(table.handle(), saved.path().c_str()) != CAL_OK) fail("cannot-write", "cannot write " + saved.path());
+    if (SaveCALFile(table.handle(), saved.path().c_str()) != CAL_OK)
+      fail("cannot-write", "cannot write " + saved.path());
     const std::string original = contentsOf(path);
     const std::string again = contentsOf(saved.path());
     if (original == again) {
@@ -434,7 +436,8 @@ int report(const char* code, const char* message, int status, std::ostream& out,
   return status;
 }
 
-int reportFailure(const std::exception_ptr& thrown, std::ostream& out, std::ostream& err, bool json) noexcept {
+int reportFailure(const std::exception_ptr& thrown, std::ostream& out, std::ostream& err,
+                  bool json) noexcept {
   out.exceptions(std::ios::goodbit);
   try {
     std::rethrow_exception(thrown);

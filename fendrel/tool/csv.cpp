@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <map>
 #include <tuple>
 
 #include "arguments.h"
@@ -288,8 +287,10 @@ class ColumnCollector {
     if (problems.count() > 0) return {};
     std::vector<std::pair<std::size_t, CsvColumn>> columns;  // with the line each starts at
     for (auto first = rows_.begin(); first != rows_.end();) {
-      const auto last = std::find_if(first, rows_.end(), [&](const Stored& row) { return !sameColumn(*first, row); });
-      const Stored& start = *std::min_element(first, last, [](const Stored& a, const Stored& b) { return a.line < b.line; });
+      const auto last =
+          std::find_if(first, rows_.end(), [&](const Stored& row) { return !sameColumn(*first, row); });
+      const Stored& start =
+          *std::min_element(first, last, [](const Stored& a, const Stored& b) { return a.line < b.line; });
       if (last - first == fendrel::kValueCount) {
         CsvColumn column{unpackedName(start.name), start.mode, start.frequency, {}};
         for (auto row = first; row != last; ++row) column.dBms[row->raw] = row->dBm;
@@ -329,7 +330,8 @@ class ColumnCollector {
       while (row + 1 != rows_.end() && sameColumn(*first, row[1]) && row[1].raw == first->raw) {
         ++row;
         problems.add(row->line, [&] {
-          return "raw " + std::to_string(first->raw) + " of this column repeats line " + std::to_string(first->line);
+          return "raw " + std::to_string(first->raw) + " of this column repeats line " +
+                 std::to_string(first->line);
         });
       }
     }

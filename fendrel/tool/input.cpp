@@ -16,7 +16,8 @@ std::string systemReason(const char* what) {
 }  // namespace
 
 InputFile::InputFile(const std::string& path) : path_(path), file_(std::fopen(path.c_str(), "rb")) {
-  if (file_ == nullptr) throw Failure("cannot-open", path + ": " + systemReason("cannot open the file for reading"));
+  if (file_ == nullptr)
+    throw Failure("cannot-open", path + ": " + systemReason("cannot open the file for reading"));
 }
 
 InputFile::~InputFile() { std::fclose(file_); }
@@ -24,7 +25,8 @@ InputFile::~InputFile() { std::fclose(file_); }
 std::size_t InputFile::read(char* dest, std::size_t capacity) {
   errno = 0;
   const std::size_t got = std::fread(dest, 1, capacity, file_);
-  if (got == 0 && std::ferror(file_)) throw Failure("read-failed", path_ + ": " + systemReason("cannot read the file"));
+  if (got == 0 && std::ferror(file_))
+    throw Failure("read-failed", path_ + ": " + systemReason("cannot read the file"));
   return got;
 }
 

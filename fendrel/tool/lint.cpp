@@ -143,7 +143,8 @@ class Linter : public fendrel::ReadObserver {
     std::string_view writtenName = written;
     if (writtenName.ends_with(" receiver")) writtenName.remove_suffix(std::string_view(" receiver").size());
     for (const Seen& earlier : receivers_) {
-      if (earlier.name == name && (writtenName.size() > name.size() || earlier.written.size() > name.size())) {
+      if (earlier.name == name &&
+          (writtenName.size() > name.size() || earlier.written.size() > name.size())) {
         add("repeated-receiver", "receiver " + quoted(writtenName) + " and " + quoted(earlier.written) +
                                      " of line " + number(earlier.line) + " are both " + quoted(name) +
                                      ": a CAL file keeps 7 characters of a name, and look-ups find only the "
