@@ -53,10 +53,13 @@ What is measured:
   --step DB              the finest step between two levels, in dB, from 0.1
                          to half the level range (default 1); the sweep steps
                          coarser where the S-meter's curve is straight
-  --average N            readings per step, a whole number from 1 to 1000, of
-                         which the median counts (default 9)
+  --average N            readings per step, a whole number from 1 to 1000,
+                         whose mean counts; five times as many near the noise
+                         floor (default 9)
   --settle MS            the wait after each level is set before the receiver
-                         is read, in milliseconds, 0 to 3600000 (default 0)
+                         is read, in milliseconds, 0 to 3600000 (default 0);
+                         a receiver slower than that is waited for, up to 5 s
+                         more
   --loss DB              the loss of the cables and attenuators between the
                          generator and the receiver, in dB: the generator is
                          set that much above each level (default 0)
