@@ -32,7 +32,7 @@ const char* const kUsage =
     "      list the receivers, modes and frequencies of a CAL file\n"
     "  fendrel-tool convert FILE RECEIVER MODE FREQUENCY RAW [--json]\n"
     "      convert a raw reading 0..255; MODE is a code (-1..255) or a name (AM, USB, default, ...);\n"
-    "      FREQUENCY in Hz or with a unit (7050kHz, \"14.2 MHz\")\n"
+    "      FREQUENCY in Hz or with a unit (7.1M, \"14.2 MHz\", 7050k, 7.1e6)\n"
     "  fendrel-tool export FILE [--receiver R] [--mode M]\n"
     "      write the levels as CSV (receiver,mode,frequency_hz,raw,dbm) to standard output\n"
     "  fendrel-tool import FILE.csv OUT.cal [--into EXISTING.cal]\n"
