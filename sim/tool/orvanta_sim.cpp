@@ -233,6 +233,7 @@ int main(int argc, char** argv) {
   const std::vector<std::string> words(argv + 1, argv + argc);
   if (words.empty()) return std::cout << kUsage, 2;
   const std::string& command = words[0];
+  if (command == "--help" && words.size() == 1) return std::cout << kUsage, 0;
   const std::vector<std::string> args(words.begin() + 1, words.end());
   if (command == "show" && args.empty()) return Show();
   if (command == "generator") return SetGenerator(args);
