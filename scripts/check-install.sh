@@ -16,9 +16,11 @@ mv "$work/installed" "$prefix"
 libdir=$prefix/$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' build-release/CMakeCache.txt)
 
 echo "Installed programs, with the library beside them"
+# ldd takes $ORIGIN from the path it is given, the program from its real file.
 for program in fendrel-tool orvanta-autocal; do
-  ldd "$prefix/bin/$program" | grep -q "libfendrel\.so\.2 => $libdir/libfendrel\.so\.2 " ||
-    { echo "check-install: $program does not load $libdir/libfendrel.so.2:" >&2; ldd "$prefix/bin/$program" >&2; exit 1; }
+  loaded=$(env -u LD_LIBRARY_PATH ldd "$(realpath "$prefix/bin/$program")" | sed -n 's/^\s*libfendrel\.so\.2 => \(\S*\) .*/\1/p')
+  [[ -n $loaded && $(realpath "$loaded") == $(realpath "$libdir/libfendrel.so.2") ]] ||
+    { echo "check-install: $program loads '$loaded', not $libdir/libfendrel.so.2" >&2; exit 1; }
 done
 env -u LD_LIBRARY_PATH "$prefix/bin/fendrel-tool" demo "$work/demo.cal" >/dev/null
 env -u LD_LIBRARY_PATH "$prefix/bin/fendrel-tool" show "$work/demo.cal" >/dev/null
