@@ -2,8 +2,10 @@
 #   libfendrel2         the shared library
 #   libfendrel-dev      header, link name, CMake package, pkg-config file
 #   fendrel-tools       fendrel-tool and its manual page
-#   orvanta             the calibrator, its help file, desktop entry and icon
-#   orvanta-simulators  the simulated receiver libraries and orvanta-sim
+#   orvanta             the calibrator and orvanta-autocal with their manual
+#                       pages, the help file, desktop entry and icon
+#   orvanta-simulators  the simulated receiver libraries, orvanta-sim and its
+#                       manual page
 # Each has a -dbgsym package with the debugging symbols stripped from it.
 # All carry the library's version, the version of the interface they are built
 # around, and the Debian revision of packaging/debian/changelog; the packages
@@ -56,7 +58,8 @@ set(CPACK_DEBIAN_FENDREL_LIBRARY_PACKAGE_SECTION libs)
 # dpkg runs ldconfig once, through its trigger, after all packages are
 # unpacked. CPack writes maintainer scripts that call ldconfig for a package
 # with a shared library unless it is given its own: naming a postinst and a
-# postrm that do not exist makes it write none, and add none.
+# postrm that do not exist makes it write none, and add none (it warns that
+# it cannot add them).
 configure_file(${orvanta_debian_dir}/libfendrel2.triggers ${CMAKE_BINARY_DIR}/packaging/libfendrel2/triggers COPYONLY)
 set(CPACK_DEBIAN_FENDREL_LIBRARY_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/packaging/libfendrel2/triggers
     ${CMAKE_BINARY_DIR}/packaging/libfendrel2/none/postinst ${CMAKE_BINARY_DIR}/packaging/libfendrel2/none/postrm)
