@@ -5,8 +5,6 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -87,7 +85,7 @@ struct TAutoCalForm::Run {
 
   std::string identity;
   bool connected = false;  // to the generator: the output may have been touched
-  std::ofstream log;
+  std::optional<autocal::StepLog> log;  // none: no step log
   std::size_t index = 0;  // into frequencies
   std::optional<autocal::FrequencySweep> current;
   std::optional<autocal::Step> step;
@@ -405,18 +403,10 @@ bool TAutoCalForm::ReplaceConfirmed(const std::vector<int64_t>& frequencies) {
 // The log of a table gains a section per run; it is checked before the
 // generator is touched.
 bool TAutoCalForm::OpenLog() {
-  std::filesystem::path path;
   try {
-    path = files_.LogPath();
+    run_->log.emplace(files_.LogPath());
   } catch (const std::exception& error) {
     platform::ShowError(QString::fromStdString(error.what()), this);
-    return false;
-  }
-  run_->log.open(path, std::ios::app);
-  if (!run_->log) {
-    platform::ShowError(QStringLiteral("Cannot write the step log ") + QString::fromStdString(path.string()) +
-                            QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)),
-                        this);
     return false;
   }
   return true;
@@ -434,11 +424,10 @@ void TAutoCalForm::Connected(const GeneratorOutcome& outcome) {
   run_->connected = true;
   run_->identity = outcome.text;
   LIdentity->SetCaption(QString::fromStdString(outcome.text));
-  if (run_->log.is_open())
-    run_->log << autocal::StepLogHeader(
-                     {run_->identity, run_->address, MainForm->ReceiverName,
-                      autocal::SettingsText(MainForm->CurrentMode(), run_->sweep, run_->loss)})
-              << std::flush;
+  if (run_->log)
+    run_->log->StartRun({run_->identity, run_->address, MainForm->ReceiverName,
+                         autocal::SettingsText(MainForm->CurrentMode(), run_->sweep, run_->loss), "pundor",
+                         files_.Named() ? MainForm->FileName : std::string()});
   run_->firstStep = Clock::now();
   StartFrequency();
 }
@@ -506,7 +495,11 @@ void TAutoCalForm::TakeReading() {
     return;
   }
   if (!run_ || run_->stopping || !run_->step) return;
-  run_->step->raws.push_back(std::clamp(MainForm->OpenDriver->GetRawSignalStrength(), 0, 255));
+  const int raw = MainForm->OpenDriver->GetRawSignalStrength();
+  // A lost classic receiver shows only in the reading that failed: take it
+  // again once the receiver is back.
+  if (!MainForm->OpenDriver->IsDeviceConnected()) return readTimer_.start(0);
+  run_->step->raws.push_back(std::clamp(raw, 0, 255));
   if (static_cast<int>(run_->step->raws.size()) < run_->sweep.readings)
     readTimer_.start(0);
   else
@@ -514,8 +507,7 @@ void TAutoCalForm::TakeReading() {
 }
 
 void TAutoCalForm::StepTaken() {
-  if (run_->log.is_open())
-    run_->log << autocal::StepLogRow(run_->Hz(), MainForm->CurrentMode(), *run_->step) << std::flush;
+  if (run_->log) run_->log->Write(run_->Hz(), MainForm->ReceiverName, MainForm->CurrentMode(), *run_->step);
   run_->current->Record(std::move(*run_->step));
   run_->step.reset();
   NextStep();

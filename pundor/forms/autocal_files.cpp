@@ -6,6 +6,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "autocal/step_log.h"
 #include "forms/calibration_library.h"
 #include "platform/error.h"
 
@@ -39,7 +40,7 @@ void AutoCalFiles::UseTable(const std::string& calFile) {
   const fs::path path(calFile);
   cal_ = path.is_absolute() ? path : fs::path();
   stem_ = Named() ? fs::path() : SpareStem();
-  log_ = WithSuffix(Named() ? cal_.parent_path() / cal_.stem() : stem_, ".steps.csv");
+  log_ = Named() ? autocal::StepLogPath(cal_) : WithSuffix(stem_, ".steps.csv");
   recovery_.clear();
 }
 
@@ -92,7 +93,7 @@ void AutoCalFiles::Saved(const std::string& calFile) {
   const fs::path spareLog = Named() ? fs::path() : log_;
   cal_ = fs::path(calFile);
   bound_ = true;
-  log_ = WithSuffix(cal_.parent_path() / cal_.stem(), ".steps.csv");
+  log_ = autocal::StepLogPath(cal_);
   if (spareLog.empty() || !fs::exists(spareLog)) return;
   std::ifstream from(spareLog, std::ios::binary);
   std::ofstream to(log_, std::ios::binary | std::ios::app);

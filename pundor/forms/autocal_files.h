@@ -25,6 +25,8 @@ class AutoCalFiles {
   void KeepColumn(const std::string& receiver, int32_t mode, int64_t hz, const double* levels);
   // Empty until a column was kept.
   const std::filesystem::path& RecoveryPath() const { return recovery_; }
+  // The table has a file of its own.
+  bool Named() const { return !cal_.empty(); }
 
   // The table now lies in `calFile` and holds every column: the recovery
   // file goes, and a log kept in the spare folder joins the table's log.
@@ -34,7 +36,6 @@ class AutoCalFiles {
   std::filesystem::path Released();
 
  private:
-  bool Named() const { return !cal_.empty(); }
   // A name in the spare folder, or beside the table, that no file has yet.
   std::filesystem::path FreshRecoveryPath() const;
   std::filesystem::path SpareStem() const;
