@@ -347,6 +347,13 @@ TEST_F(AutoCalWindowTest, TheStepLogAndTheRecoveryFileFollowTheTable) {
   EXPECT_EQ(runsInLog().first, 2);
   EXPECT_EQ(FrequenciesIn(Path("saved.recovery.cal").toStdString()), std::vector<int64_t>{7'050'000});
   EXPECT_TRUE(FilesIn(working).empty());
+
+  // Given up for a new table, the unsaved one says where its column is.
+  op.Answer(platform::ModalResult::Yes);
+  op.Answer(platform::ModalResult::Ok);
+  form->stSpeedButton3Click();
+  ASSERT_EQ(op.Boxes().size(), 4u);
+  EXPECT_NE(op.Boxes()[3].text().indexOf(Path("saved.recovery.cal")), -1) << op.Boxes()[3].text().toStdString();
 }
 
 }  // namespace
