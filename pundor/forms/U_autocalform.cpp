@@ -90,6 +90,8 @@ struct TAutoCalForm::Run {
   std::optional<autocal::FrequencySweep> current;
   std::optional<autocal::Step> step;
   std::optional<autocal::RunProgress> progress;
+  Clock::time_point levelSet;  // of the step being taken
+  std::string settling;        // the last note of a slow generator, if any
   bool stopping = false;
   int columns = 0;
   Clock::time_point started = Clock::now();
@@ -473,7 +475,8 @@ void TAutoCalForm::NextStep() {
       [this](const GeneratorOutcome& outcome) {
         if (!run_ || run_->stopping) return;
         if (!outcome.ok) return GeneratorFailed(outcome);
-        settleTimer_.start(static_cast<int>(run_->sweep.settle.count()));
+        run_->levelSet = Clock::now();
+        settleTimer_.start(static_cast<int>(run_->current->Settle().count()));
       });
 }
 
@@ -495,15 +498,17 @@ void TAutoCalForm::TakeReading() {
     return;
   }
   if (!run_ || run_->stopping || !run_->step) return;
+  const Clock::duration sinceSet = Clock::now() - run_->levelSet;
   const int raw = MainForm->OpenDriver->GetRawSignalStrength();
   // A lost classic receiver shows only in the reading that failed: take it
   // again once the receiver is back.
   if (!MainForm->OpenDriver->IsDeviceConnected()) return readTimer_.start(0);
-  run_->step->raws.push_back(std::clamp(raw, 0, 255));
-  if (static_cast<int>(run_->step->raws.size()) < run_->sweep.readings)
-    readTimer_.start(0);
-  else
-    StepTaken();
+  try {
+    if (!run_->current->Take(*run_->step, std::clamp(raw, 0, 255), sinceSet)) return readTimer_.start(0);
+  } catch (const autocal::ColumnRejected& error) {
+    return Stop(QStringLiteral("Stopped"), Where() + QStringLiteral(": ") + QString::fromStdString(error.what()));
+  }
+  StepTaken();
 }
 
 void TAutoCalForm::StepTaken() {
@@ -518,10 +523,12 @@ void TAutoCalForm::ColumnDone() {
   autocal::LevelColumn column;
   try {
     column = run_->current->Fit();
-  } catch (const std::invalid_argument& error) {
-    return Stop(QStringLiteral("Stopped"),
-                Where() + QStringLiteral(": ") + QString::fromStdString(error.what()));
+  } catch (const autocal::ColumnRejected& error) {
+    return Stop(QStringLiteral("Stopped"), Where() + QStringLiteral(": not written: ") +
+                                               QString::fromStdString(error.what()));
   }
+  if (const std::string note = autocal::SettlingNote(*run_->current); !note.empty())
+    run_->settling = FormatFrequency(hz).toStdString() + note;
   for (double& level : column.levels)
     level = std::clamp(level, autocal::kLowestLevelDbm, autocal::kHighestLevelDbm);
   const int32_t result = calibration::PutDBMs(MainForm->CalHandle, MainForm->ReceiverName.c_str(),
@@ -582,6 +589,7 @@ void TAutoCalForm::Stopped(const QString& status, const QString& message, const 
   const int columns = run_->columns;
   const int count = static_cast<int>(run_->frequencies.size());
   const double seconds = std::chrono::duration<double>(Clock::now() - run_->started).count();
+  const QString settling = QString::fromStdString(run_->settling);
   run_.reset();
   EnableInputs(true);
   if (columns == count) G->SetCurrent(kGaugeScale);
@@ -591,7 +599,8 @@ void TAutoCalForm::Stopped(const QString& status, const QString& message, const 
                               .arg(columns)
                               .arg(count)
                               .arg(QLocale().toString(seconds, 'f', 1))
-                              .arg(off.ok ? QStringLiteral("off") : QStringLiteral("may still be on")));
+                              .arg(off.ok ? QStringLiteral("off") : QStringLiteral("may still be on")) +
+                          settling);
   else
     LProgress->SetCaption(status);
   QString text = message;
