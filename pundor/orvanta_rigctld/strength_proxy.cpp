@@ -1,5 +1,7 @@
 #include "strength_proxy.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -179,6 +181,8 @@ void StrengthProxy::Run(int listener) {
       close(fd);
       continue;
     }
+    const int on = 1;  // answers go out as they are complete
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     ++clients_;
     std::thread([this, fd] {
       Serve(LineSocket(fd));
