@@ -11,6 +11,7 @@
 #include "autocal/cable_loss.h"
 #include "autocal/frequency_sweep.h"
 #include "autocal/step_log.h"
+#include "autocal/sweep_fields.h"
 #include "forms/U_mainform.h"
 #include "forms/calibration_library.h"
 #include "platform/error.h"
@@ -38,6 +39,8 @@ constexpr int kReconnectPollMs = 100;
 // What a frequency costs before the first one has shown it.
 constexpr int kStepsGuess = 60;
 constexpr int kGaugeScale = 100;  // percent
+// The fields as their labels name them, for the checks shared with orvanta-autocal.
+const autocal::FieldNames kFieldNames = {"Frequencies", "Levels", "Step", "Settle", "Readings per step"};
 
 std::string Utf8(const QString& text) { return text.toStdString(); }
 
@@ -53,24 +56,14 @@ double NumberOf(const TstAlignEdit* field, const QString& name) {
 std::vector<int64_t> ParseFrequencyList(const QString& text) {
   const QChar decimal = QLocale().decimalPoint().at(0);
   const QString separators = decimal == ',' ? QStringLiteral("[;\\n]") : QStringLiteral("[;,\\n]");
-  std::vector<int64_t> frequencies;
-  for (QString entry : text.split(QRegularExpression(separators), Qt::SkipEmptyParts)) {
-    entry = entry.trimmed();
-    if (entry.isEmpty()) continue;
-    QString compact = entry;
-    compact.remove(' ').replace(decimal, '.');
-    if (compact.endsWith(QStringLiteral("hz"), Qt::CaseInsensitive)) compact.chop(2);
-    if (compact.endsWith('K')) compact.back() = 'k';
-    if (compact.endsWith('m')) compact.back() = 'M';
-    if (compact.endsWith('g')) compact.back() = 'G';
-    int64_t hz = 0;
-    if (!autocal::ParseHz(Utf8(compact), hz) || hz <= 0)
-      throw platform::Error(Utf8(QStringLiteral("\"") + entry + QStringLiteral("\" is not a frequency")));
-    // Above this the receivers take tens of Hz.
+  std::vector<std::string> entries;
+  for (const QString& entry : text.split(QRegularExpression(separators), Qt::SkipEmptyParts))
+    if (!entry.trimmed().isEmpty()) entries.push_back(Utf8(QString(entry.trimmed()).replace(decimal, '.')));
+  if (entries.empty()) throw platform::Error("No frequency to calibrate");
+  std::vector<int64_t> frequencies = autocal::ReadFrequencyList(entries, kFieldNames.frequencies);
+  // Above this the receivers take tens of Hz.
+  for (int64_t& hz : frequencies)
     if (hz > kLargestHzWord) hz = hz / 10 * 10;
-    frequencies.push_back(hz);
-  }
-  if (frequencies.empty()) throw platform::Error("No frequency to calibrate");
   return frequencies;
 }
 
@@ -88,6 +81,8 @@ struct TAutoCalForm::Run {
   std::size_t index = 0;  // into frequencies
   std::optional<autocal::FrequencySweep> current;
   std::optional<autocal::Step> step;
+  Clock::time_point levelSet;  // of the step being taken
+  std::string settling;        // the last note of a slow generator, if any
   bool stopping = false;
   int columns = 0;
   int steps = 0;  // over the whole run
@@ -237,17 +232,12 @@ std::unique_ptr<TAutoCalForm::Run> TAutoCalForm::ReadSettings() const {
                                  FormatFrequency(MainForm->Fq->Min()) + QStringLiteral(" to ") +
                                  FormatFrequency(MainForm->Fq->Max()) + ')'));
   }
-  run->sweep.fromDbm = NumberOf(EFrom, QStringLiteral("The lowest level"));
-  run->sweep.toDbm = NumberOf(ETo, QStringLiteral("The highest level"));
-  run->sweep.finestStepDb = NumberOf(EStep, QStringLiteral("The step"));
-  run->sweep.settle =
-      std::chrono::milliseconds(static_cast<int64_t>(NumberOf(ESettle, QStringLiteral("The settling time"))));
-  run->sweep.readings = static_cast<int>(NumberOf(EReadings, QStringLiteral("The number of readings")));
-  try {
-    autocal::CheckSettings(run->sweep);
-  } catch (const std::invalid_argument& error) {
-    throw platform::Error(error.what());
-  }
+  run->sweep = autocal::CheckedSweep({NumberOf(EFrom, QStringLiteral("The lowest level")),
+                                      NumberOf(ETo, QStringLiteral("The highest level")),
+                                      NumberOf(EStep, QStringLiteral("The step")),
+                                      NumberOf(ESettle, QStringLiteral("The settling time")),
+                                      NumberOf(EReadings, QStringLiteral("The number of readings"))},
+                                     kFieldNames);
   double lossDb = 0;
   const QString loss = ELoss->text().trimmed();
   if (autocal::ParseDouble(Utf8(QString(loss).replace(QLocale().decimalPoint(), QStringLiteral("."))),
@@ -351,7 +341,8 @@ void TAutoCalForm::NextStep() {
       [this](const GeneratorOutcome& outcome) {
         if (!run_ || run_->stopping) return;
         if (!outcome.ok) return GeneratorFailed(outcome);
-        settleTimer_.start(static_cast<int>(run_->sweep.settle.count()));
+        run_->levelSet = Clock::now();
+        settleTimer_.start(static_cast<int>(run_->current->Settle().count()));
       });
 }
 
@@ -373,20 +364,24 @@ void TAutoCalForm::TakeReading() {
     return;
   }
   if (!run_ || run_->stopping || !run_->step) return;
+  const Clock::duration sinceSet = Clock::now() - run_->levelSet;
   const int raw = MainForm->OpenDriver->GetRawSignalStrength();
   // A lost classic receiver shows only in the reading that failed: take it
   // again once the receiver is back.
   if (!MainForm->OpenDriver->IsDeviceConnected()) return readTimer_.start(0);
-  run_->step->raws.push_back(std::clamp(raw, 0, 255));
-  if (static_cast<int>(run_->step->raws.size()) < run_->sweep.readings)
-    readTimer_.start(0);
-  else
-    StepTaken();
+  try {
+    if (!run_->current->Take(*run_->step, std::clamp(raw, 0, 255), sinceSet)) return readTimer_.start(0);
+  } catch (const autocal::ColumnRejected& error) {
+    return Stop(QStringLiteral("Stopped"), Where() + QStringLiteral(": ") + QString::fromStdString(error.what()));
+  }
+  StepTaken();
 }
 
 void TAutoCalForm::StepTaken() {
   if (run_->log.is_open())
-    run_->log << autocal::StepLogRow(run_->Hz(), MainForm->ReceiverName, MainForm->CurrentMode(), *run_->step) << std::flush;
+    run_->log << autocal::StepLogRow(run_->Hz(), MainForm->ReceiverName, MainForm->CurrentMode(), *run_->step,
+                                     autocal::MostReadings(run_->sweep))
+              << std::flush;
   run_->current->Record(std::move(*run_->step));
   run_->step.reset();
   ++run_->steps;
@@ -398,10 +393,12 @@ void TAutoCalForm::ColumnDone() {
   autocal::LevelColumn column;
   try {
     column = run_->current->Fit();
-  } catch (const std::invalid_argument& error) {
-    return Stop(QStringLiteral("Stopped"),
-                Where() + QStringLiteral(": ") + QString::fromStdString(error.what()));
+  } catch (const autocal::ColumnRejected& error) {
+    return Stop(QStringLiteral("Stopped"), Where() + QStringLiteral(": not written: ") +
+                                               QString::fromStdString(error.what()));
   }
+  if (const std::string note = autocal::SettlingNote(*run_->current); !note.empty())
+    run_->settling = FormatFrequency(hz).toStdString() + note;
   for (double& level : column.levels)
     level = std::clamp(level, autocal::kLowestLevelDbm, autocal::kHighestLevelDbm);
   const int32_t result = calibration::PutDBMs(MainForm->CalHandle, MainForm->ReceiverName.c_str(),
@@ -447,6 +444,7 @@ void TAutoCalForm::Stopped(const QString& status, const QString& message, const 
   const int columns = run_->columns;
   const int count = static_cast<int>(run_->frequencies.size());
   const double seconds = std::chrono::duration<double>(Clock::now() - run_->started).count();
+  const QString settling = QString::fromStdString(run_->settling);
   run_.reset();
   EnableInputs(true);
   LProgress->SetCaption(status +
@@ -454,7 +452,8 @@ void TAutoCalForm::Stopped(const QString& status, const QString& message, const 
                             .arg(columns)
                             .arg(count)
                             .arg(QLocale().toString(seconds, 'f', 1))
-                            .arg(off.ok ? QStringLiteral("off") : QStringLiteral("may still be on")));
+                            .arg(off.ok ? QStringLiteral("off") : QStringLiteral("may still be on")) +
+                        settling);
   QString text = message;
   if (!off.ok)
     text += (text.isEmpty() ? QString() : QStringLiteral("\n")) +

@@ -135,6 +135,24 @@ struct Calibrated {
   int32_t code;
 };
 
+// How far the table's level of each raw value lies from the model's, for
+// the raw values strictly inside what -130..-10 dBm reads (the ends are cut
+// off) where the receiver resolves a decibel.
+std::vector<double> ColumnErrors(int32_t table, const Calibrated& run, const sim::ReceiverSpec& model, int64_t hz) {
+  const auto truth = autocal::TrueLevels(model, hz, run.code);
+  std::vector<double> errors;
+  for (int raw = autocal::ModelRaw(model, hz, run.code, -130) + 1; raw < autocal::ModelRaw(model, hz, run.code, -10);
+       ++raw) {
+    if (truth[raw].Width() > autocal::kResolvedDb) continue;
+    CalibratedStrength strength{};
+    strength.Size = sizeof strength;
+    strength.RawValue = static_cast<uint8_t>(raw);
+    if (GetCS(table, run.tableName, run.code, hz, &strength) != CAL_OK) return {1e9};
+    errors.push_back(strength.DBm - truth[raw].Middle());
+  }
+  return errors;
+}
+
 TEST_F(AutocalRun, ThreeNoisyReceiversInTwoModesAtFiveFrequenciesMatchTheirModelToAThirdOfADecibel) {
   const Calibrated runs[] = {
       {"Halv-A1", "classic:1", "Halv-A1", "AM", 1},       {"halv-a1", "classic:1", "Halv-A1", "usb", 5},
@@ -163,19 +181,9 @@ TEST_F(AutocalRun, ThreeNoisyReceiversInTwoModesAtFiveFrequenciesMatchTheirModel
     EXPECT_EQ(Frequencies(table, run.tableName, run.code), frequencies) << run.receiver << " " << run.mode;
     const sim::ReceiverSpec model = autocal::ScenarioReceiver(kScenario, run.id);
     for (const int64_t hz : frequencies) {
-      const auto truth = autocal::TrueLevels(model, hz, run.code);
-      // Strictly inside what -130..-10 dBm reads (the ends are cut off), where
-      // the receiver resolves a decibel.
-      for (int raw = autocal::ModelRaw(model, hz, run.code, -130) + 1;
-           raw < autocal::ModelRaw(model, hz, run.code, -10); ++raw) {
-        if (truth[raw].Width() > autocal::kResolvedDb) continue;
-        CalibratedStrength strength{};
-        strength.Size = sizeof strength;
-        strength.RawValue = static_cast<uint8_t>(raw);
-        ASSERT_EQ(GetCS(handle, run.tableName, run.code, hz, &strength), CAL_OK);
-        const double error = strength.DBm - truth[raw].Middle();
+      for (const double error : ColumnErrors(handle, run, model, hz)) {
         sumSquares += error * error, worst = std::max(worst, std::abs(error)), ++count;
-        EXPECT_LE(std::abs(error), 1.0) << run.tableName << " " << run.mode << " " << hz << " raw " << raw;
+        EXPECT_LE(std::abs(error), 1.0) << run.tableName << " " << run.mode << " " << hz;
       }
     }
   }
@@ -196,7 +204,8 @@ TEST_F(AutocalRun, ThreeNoisyReceiversInTwoModesAtFiveFrequenciesMatchTheirModel
   EXPECT_EQ(lines[3], "\"# generator: Simulated,SG-1,0001,1.0 at fake://sg\"");
   EXPECT_EQ(lines[4], "\"# receiver: HalvoC4 C4000815\"");
   EXPECT_EQ(lines[7].rfind("1000000,-130,-130,HalvoC4,FMW,", 0), 0u) << lines[7];
-  EXPECT_EQ(std::count(lines[7].begin(), lines[7].end(), ','), 5 + 9 - 1);  // 9 readings by default
+  // 9 readings by default, five times that on the floor: a column each
+  EXPECT_EQ(std::count(lines[7].begin(), lines[7].end(), ','), 5 + 5 * 9 - 1);
   EXPECT_LE(lines.size() - 7, 5u * 60);
 }
 
@@ -230,7 +239,7 @@ TEST_F(AutocalRun, AFailureMidRunEndsWithItsMessageOutputOffAndOnlyFinishedColum
        [&](FakeGenerator&) {
          sim::UpdateState(state, [](sim::SharedState& shared) { shared.SetPlugged("classic:2", false); });
        },
-       "lost the connection to Halv-B3 (unplugged?)", "Halv-B3", "AM", "Halv-B3", 1},
+       "lost the connection to Halv-B3 classic:2 (unplugged?)", "Halv-B3", "AM", "Halv-B3", 1},
   };
   for (const Failure& failure : failures) {
     SCOPED_TRACE(failure.what);
@@ -280,11 +289,12 @@ TEST_F(AutocalRun, WhatCannotWorkIsRefusedBeforeTheGeneratorIsTouched) {
     const char* message;
   } cases[] = {
       {{"--receiver", "Halv-Z9", "--mode", "AM", "--frequencies", "10M"},
-       "no receiver \"Halv-Z9\" is attached (found: Halv-A1, Halv-B3, HalvoC4 C4000815)"},
+       "no receiver \"Halv-Z9\" (there are: classic:1 (Halv-A1, Halv-A1b); classic:2 (Halv-B3); C4000815 "
+       "(HalvoC4, Halv-C4WM))"},
       {{"--receiver", "C4000815", "--mode", "AM", "--frequencies", "10M"},
        "HalvoC4 C4000815 has no mode AM (it has DEFAULT, FMW)"},
       {{"--receiver", "Halv-A1", "--mode", "AM", "--frequencies", "10M,2G"},
-       "2 GHz is outside the range of Halv-A1 (9 kHz to 1.8 GHz)"},
+       "2 GHz is outside the range of Halv-A1 classic:1 (9 kHz to 1.8 GHz)"},
   };
   for (const auto& failure : cases) {
     std::vector<std::string> arguments = common;
@@ -335,9 +345,7 @@ TEST(AutocalOptions, EveryOptionIsReadAndAnUnusableLineSaysWhy) {
                                             "--mode",      "AM",       "--frequencies", "10M",
                                             "--levels",    "-130:-10", "--out",         "x.cal"};
   EXPECT_EQ(ParseAutocalOptions(minimal).log, "x.steps.csv");
-  auto refusal = [&](std::vector<std::string> changes) {
-    std::vector<std::string> line = minimal;
-    line.insert(line.end(), changes.begin(), changes.end());
+  auto refusalOf = [](const std::vector<std::string>& line) {
     try {
       ParseAutocalOptions(line);
       return std::string();
@@ -345,21 +353,29 @@ TEST(AutocalOptions, EveryOptionIsReadAndAnUnusableLineSaysWhy) {
       return std::string(error.what());
     }
   };
+  auto refusal = [&](std::vector<std::string> changes) {
+    std::vector<std::string> line = minimal;
+    line.insert(line.end(), changes.begin(), changes.end());
+    return refusalOf(line);
+  };
   EXPECT_EQ(refusal({"--loss", "3", "--loss-table", "t.csv"}), "give --loss or --loss-table, not both");
-  EXPECT_EQ(refusal({"--average", "0"}), "--average: \"0\" is not a whole number of at least 1");
+  // The window refuses these with the same messages, naming its own fields.
+  EXPECT_EQ(refusal({"--average", "0"}), "--average: 0 is not a whole number of readings from 1 to 1000");
+  EXPECT_EQ(refusal({"--average", "2.5"}), "--average: 2.5 is not a whole number of readings from 1 to 1000");
+  EXPECT_EQ(refusal({"--step", "60.5"}), "--step: 60.5 dB is outside 0.1..60 dB (at most half the level range)");
+  EXPECT_EQ(refusal({"--settle", "3600001"}),
+            "--settle: 3600001 ms is not a whole number of milliseconds from 0 to 3600000 (one hour)");
+  EXPECT_EQ(refusal({"--timeout", "0"}),
+            "--timeout: 0 ms is not a whole number of milliseconds from 1 to 3600000 (one hour)");
+  EXPECT_EQ(refusal({"--dialect", "fast"}), "--dialect: no dialect \"fast\" (there are: scpi, scpi-long)");
   EXPECT_EQ(refusal({"--levels", "-150:-10"}), "--levels is given twice");
-  std::vector<std::string> tooLow = minimal;
-  tooLow[9] = "-150:-10";
-  EXPECT_THROW(
-      {
-        try {
-          ParseAutocalOptions(tooLow);
-        } catch (const UsageError& error) {
-          EXPECT_STREQ(error.what(), "level -150 dBm is outside -140..0 dBm");
-          throw;
-        }
-      },
-      UsageError);
+  std::vector<std::string> changed = minimal;
+  changed[9] = "-150:-10";
+  EXPECT_EQ(refusalOf(changed), "--levels: -150 dBm is outside -140..0 dBm");
+  changed = minimal;
+  changed[7] = "7.1M,14.2M,7100 kHz";
+  EXPECT_EQ(refusalOf(changed),
+            "--frequencies: \"7.1M\" and \"7100 kHz\" are the same frequency (7100000 Hz); give each once");
   EXPECT_EQ(refusal({"--speed", "2"}), "unknown option --speed");
   EXPECT_EQ(refusal({"--refit", "x.steps.csv"}), "--frequencies does not go with --refit");
   EXPECT_EQ(refusal({"--into", "--replace"}), "--into: x.cal does not exist");
@@ -477,7 +493,7 @@ TEST_F(AutocalRun, EveryRunKeepsWhatWasThereAndTheLogAloneRebuildsTheTable) {
     if (line.starts_with("frequency_hz,")) {
       ++sections;
       fields = count;
-      EXPECT_TRUE(line.ends_with(",reading_9"));
+      EXPECT_TRUE(line.ends_with(",reading_45"));  // five times the 9 readings on the floor
     } else if (line[0] != '"') {
       EXPECT_EQ(count, fields) << line;
     }
@@ -536,6 +552,36 @@ TEST_F(AutocalRun, AnOutputThatCannotBeWrittenIsRefusedBeforeTheGenerator) {
     EXPECT_NE(ended.output.find(refused.message), std::string::npos) << ended.output;
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1) << "only the scenario";
+}
+
+// A generator that reaches the receiver only 100 ms after each change, with
+// no settling time given: the run measures the delay, waits it out, says
+// so, and still matches the model.
+TEST_F(AutocalRun, ASlowGeneratorIsWaitedForAndItsColumnMatchesTheModel) {
+  sim::testing::GeneratorServerProcess server(100);
+  const auto generator = instruments::ConnectGenerator(server.Address(), std::chrono::seconds(2));
+  TDriverSet drivers;
+  const fs::path out = folder_ / "slow.cal";
+  const std::vector<std::string> arguments = {"--generator", server.Address(), "--receiver", "C4000815",
+                                              "--mode",      "DEFAULT",        "--frequencies", "10.1M",
+                                              "--levels",    "-130:-10",       "--out",      out.string()};
+  RunAutocal(ParseAutocalOptions(arguments), *generator, drivers.InOrder(), output, false, {});
+  EXPECT_NE(output.str().find("; the reading followed the generator only after "), std::string::npos)
+      << output.str();
+  const int32_t handle = LoadCALFile(out.c_str());
+  const Calibrated run{"C4000815", "C4000815", "HalvoC4", "DEFAULT", -1};
+  const std::vector<double> errors =
+      ColumnErrors(handle, run, autocal::ScenarioReceiver(kScenario, run.id), 10'100'000);
+  Unload(handle);
+  EXPECT_GT(errors.size(), 100u);
+  for (const double error : errors) EXPECT_LE(std::abs(error), 1.0);
+
+  // The bottom step read again once the delay was known: the log alone
+  // still replays the same plan and rebuilds the same table.
+  const Ended refit = RunProgram({"--refit", (folder_ / "slow.steps.csv").string(), "--out",
+                                  (folder_ / "refit.cal").string()});
+  ASSERT_EQ(refit.code, 0) << refit.output;
+  EXPECT_EQ(FileText(folder_ / "refit.cal"), FileText(out));
 }
 
 }  // namespace
