@@ -15,8 +15,8 @@
 #include <utility>
 #include <vector>
 
-#include "hamlib_units.h"
 #include "rigctl_command.h"
+#include "vocabulary/hamlib_units.h"
 
 namespace {
 
@@ -152,13 +152,13 @@ class Session {
     // The table's first and last entries stand for the floor and the top.
     const auto rawValue = static_cast<uint8_t>(std::clamp(std::lround(*raw), 0L, 255L));
     const auto level =
-        proxy_.Tables().Level(frontEnd, hamlib_units::CalModeOf(modeName), frequency, rawValue);
+        proxy_.Tables().Level(frontEnd, vocabulary::TableModeOfHamlib(modeName), frequency, rawValue);
     if (!level) {
       proxy_.LogOnce("no table covers " + modeName + " at " + std::to_string(frequency) + " Hz with " +
                      FrontEndText(frontEnd) + ": passing the radio's own STRENGTH on");
       return false;
     }
-    client_.Send(rigctl::LevelAnswer(command, hamlib_units::DbOverS9(*level, frequency)));
+    client_.Send(rigctl::LevelAnswer(command, vocabulary::DbOverS9(*level, frequency)));
     return true;
   }
 
