@@ -22,7 +22,7 @@ namespace {
 
 constexpr std::size_t kMaxCommandLine = 4096;
 constexpr std::size_t kMaxAnswerLine = 64 * 1024;
-constexpr int kConnectMs = 1000;
+constexpr int kConnectMs = 3000;  // past the first SYN retransmission of a busy rigctld
 constexpr int kAnswerMs = 10000;  // radios on slow serial lines take seconds for some commands
 constexpr int kQuietMs = 100;     // ends an answer whose length the protocol does not tell
 constexpr int kMaxClients = 128;
