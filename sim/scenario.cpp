@@ -22,17 +22,8 @@ radio SimRig min=30k max=60M modes=AM,CW,USB,LSB,FM att=0,12 preamp=0,10
 )";
 
 std::vector<std::string_view> Tokens(std::string_view line) {
-  std::vector<std::string_view> tokens;
   if (const auto comment = line.find('#'); comment != std::string_view::npos) line = line.substr(0, comment);
-  std::size_t at = 0;
-  while (true) {
-    at = line.find_first_not_of(" \t\r", at);
-    if (at == std::string_view::npos) break;
-    const std::size_t end = std::min(line.find_first_of(" \t\r", at), line.size());
-    tokens.push_back(line.substr(at, end - at));
-    at = end;
-  }
-  return tokens;
+  return Words(line);
 }
 
 bool ParseInteger(std::string_view text, int32_t& value) {
@@ -232,6 +223,17 @@ class LineParser {
 };
 
 }  // namespace
+
+std::vector<std::string_view> Words(std::string_view line) {
+  std::vector<std::string_view> words;
+  std::size_t at = 0;
+  while ((at = line.find_first_not_of(" \t\r", at)) != std::string_view::npos) {
+    const std::size_t end = std::min(line.find_first_of(" \t\r", at), line.size());
+    words.push_back(line.substr(at, end - at));
+    at = end;
+  }
+  return words;
+}
 
 std::string ClassicId(int32_t deviceNumber) { return "classic:" + std::to_string(deviceNumber); }
 

@@ -75,6 +75,8 @@ const RadioSpec* FindRadio(const Scenario& scenario, std::string_view name);
 // not one or is negative.
 bool ParseFrequency(std::string_view text, int64_t& hz);
 bool ParseNumber(std::string_view text, double& value);
+// The words of a line, separated by blanks, tabs and carriage returns.
+std::vector<std::string_view> Words(std::string_view line);
 
 Scenario ParseScenario(std::string_view text);
 std::string_view DefaultScenarioText();
