@@ -187,10 +187,17 @@ SimulatedRig::Reply SimulatedRig::SetLevel(const Arguments& args) {
   return Status(kOk);
 }
 
-SimulatedRig::Reply SimulatedRig::GetVfo(const Arguments&) { return Value("VFO", "VFOA"); }
+SimulatedRig::Reply SimulatedRig::GetVfo(const Arguments&) { return Value("VFO", vfo_); }
 
+// The radio has one receiver: every VFO Hamlib names is that one, as Hamlib's
+// client expects when it picks VFO B while opening.
 SimulatedRig::Reply SimulatedRig::SetVfo(const Arguments& args) {
-  return Status(args.size() == 1 && (args[0] == "VFOA" || args[0] == "currVFO") ? kOk : kInvalid);
+  constexpr std::string_view kVfos[] = {"VFOA", "VFOB", "Main", "Sub", "MainA", "MainB", "SubA", "SubB"};
+  if (args.size() != 1) return Status(kInvalid);
+  if (args[0] == "currVFO") return Status(kOk);
+  if (std::find(std::begin(kVfos), std::end(kVfos), args[0]) == std::end(kVfos)) return Status(kInvalid);
+  vfo_ = args[0];
+  return Status(kOk);
 }
 
 SimulatedRig::Reply SimulatedRig::GetSplitVfo(const Arguments&) {

@@ -74,6 +74,7 @@ class SimulatedRig {
   int32_t passbandHz_;
   int32_t attenuatorDb_ = 0;
   int32_t preampDb_ = 0;
+  std::string vfo_ = "VFOA";
 };
 
 // Serves `radio` on 127.0.0.1 (port 0 takes a free one) until SIGINT or

@@ -8,6 +8,8 @@
 
 const char* const kAutocalUsage =
     "usage: orvanta-autocal --generator ADDRESS --receiver SERIAL-OR-NAME --mode MODE\n"
+    "                       (or --receiver hamlib:MODEL:ADDRESS [--serial-speed BAUD] [--name NAME]\n"
+    "                                      [--front-end ATT=DB,PREAMP=DB])\n"
     "                       --frequencies F1,F2,... --levels FROM:TO [--step DB] [--settle MS]\n"
     "                       [--average N] [--loss DB | --loss-table FILE] --out FILE.cal\n"
     "                       [--into EXISTING.cal] [--log STEPS.csv] [--dialect NAME] [--timeout MS]\n"
@@ -16,7 +18,10 @@ const char* const kAutocalUsage =
     "device file) and the receiver, and writes one calibration column per frequency.\n"
     "Levels are in dBm at the receiver input (within -140..0); the generator sends them\n"
     "plus the loss. Frequencies take an optional k, M or G. MODE is a mode code or a\n"
-    "name such as AM or DEFAULT. Every step is logged as CSV (by default beside FILE.cal).\n";
+    "name such as AM or DEFAULT. Every step is logged as CSV (by default beside FILE.cal).\n"
+    "A radio Hamlib controls is named by Hamlib's model number and port (a device file,\n"
+    "or HOST:PORT of a rigctld for model 2, which needs --name); --front-end sets its\n"
+    "attenuator and preamp for the run.\n";
 
 namespace {
 
@@ -102,6 +107,9 @@ AutocalOptions ParseAutocalOptions(std::span<const std::string> arguments) {
   AutocalOptions options;
   options.generator = require("--generator");
   options.receiver = require("--receiver");
+  if (IsHamlibReceiver(options.receiver))
+    options.hamlib =
+        ParseHamlibReceiver(options.receiver, take("--serial-speed"), take("--name"), take("--front-end"));
   const std::string mode = require("--mode");
   const std::optional<int32_t> code = autocal::ParseMode(mode);
   if (!code) throw UsageError("--mode: \"" + mode + "\" is not a mode (a code -1..7 or a name such as AM)");

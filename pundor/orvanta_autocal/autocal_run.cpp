@@ -94,6 +94,7 @@ class Receiver {
       throw std::runtime_error(Describe(device_) + " does not open (is another program using it?)");
     if (!device_.Driver->SetMode(options.mode))
       throw std::runtime_error(Describe(device_) + " refused mode " + autocal::ModeShortName(options.mode));
+    ApplyFrontEnd(device_, options);
   }
   ~Receiver() { device_.Driver->Close(); }
 
@@ -160,8 +161,9 @@ class Run {
         progress_(progress),
         log_(options.log) {
     if (!log_) throw std::runtime_error("cannot write the step log " + options.log.string());
-    log_ << autocal::StepLogHeader({generator.Identify(), generator.Address(), Describe(receiver_.Device()),
-                                    autocal::SettingsText(options.mode, options.sweep, options.loss)})
+    log_ << autocal::StepLogHeader(
+                {generator.Identify(), generator.Address(), Describe(receiver_.Device()),
+                 autocal::SettingsText(options.mode, options.sweep, options.loss) + FrontEndText(options)})
          << std::flush;
   }
 

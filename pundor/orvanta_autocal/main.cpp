@@ -16,13 +16,17 @@ int main(int argc, char** argv) {
     return arguments.empty() ? 2 : 0;
   }
   try {
-    const AutocalOptions options = ParseAutocalOptions(arguments);
+    AutocalOptions options = ParseAutocalOptions(arguments);
+    const auto hamlib = options.hamlib ? HamlibDriverFor(options) : nullptr;
     const instruments::Dialect* dialect = &instruments::StandardScpi();
     if (!options.dialect.empty() && !(dialect = instruments::FindDialect(options.dialect)))
       throw UsageError("--dialect: no dialect \"" + options.dialect + "\"");
     const auto generator = instruments::ConnectGenerator(options.generator, options.timeout, *dialect);
     TDriverSet drivers;
-    RunAutocal(options, *generator, drivers.InOrder(), std::cout, isatty(STDOUT_FILENO),
+    const auto all = drivers.InOrder();
+    TVelkaro_API* const radio[] = {hamlib.get()};
+    RunAutocal(options, *generator, hamlib ? std::span<TVelkaro_API* const>(radio) : all, std::cout,
+               isatty(STDOUT_FILENO),
                [&] { return instruments::ConnectGenerator(options.generator, options.timeout, *dialect); });
     return 0;
   } catch (const UsageError& error) {

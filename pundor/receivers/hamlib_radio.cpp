@@ -105,6 +105,12 @@ bool IsRadioName(std::string_view name) {
          std::none_of(name.begin(), name.end(), [](char c) { return c == ' ' || c == '\t'; });
 }
 
+std::string CalReceiverName(std::string_view radioName) {
+  std::string name(radioName);
+  if (name.size() < kRadioNameWidth) name.resize(kRadioNameWidth, ' ');
+  return name;
+}
+
 int32_t ProgramModeOfHamlib(uint64_t hamlibMode) {
   for (const auto& [hamlib, mode] : kModes)
     if (hamlib == hamlibMode) return mode;
@@ -131,6 +137,13 @@ TVelkaro_Hamlib::TVelkaro_Hamlib(std::vector<THamlibRadio> radios)
 
 TVelkaro_Hamlib::~TVelkaro_Hamlib() { Close(); }
 
+std::string TVelkaro_Hamlib::ModelName(int32_t model) {
+  RIG* handle = IsAvailable() ? fn_->rig_init(model) : nullptr;
+  if (!handle) return {};
+  const Rig rig(*fn_, handle);
+  return handle->caps->model_name ? handle->caps->model_name : "";
+}
+
 std::unique_ptr<TVelkaro_Hamlib::Rig> TVelkaro_Hamlib::OpenRadio(const THamlibRadio& radio) {
   RIG* handle = fn_->rig_init(radio.Model);
   if (!handle) return nullptr;
@@ -155,7 +168,7 @@ void TVelkaro_Hamlib::GetRadioList(TRadioDevice* first, int32_t* count) {
     const freq_range_t& range = rig->rig->state.rx_range_list[0];
     TRadioDevice& record = first[*count];
     std::memset(&record, 0, sizeof record);
-    CopyText(record.Name, radios_[i].Name);
+    CopyText(record.Name, CalReceiverName(radios_[i].Name));
     CopyText(record.Model, rig->rig->caps->model_name ? rig->rig->caps->model_name : "");
     CopyText(record.Interface, "Hamlib");
     SetIndex(record, i);

@@ -24,6 +24,9 @@ inline constexpr int32_t kHamlibNetworkModel = 2;
 // A calibration table names its receiver in this many characters at most.
 inline constexpr std::size_t kRadioNameWidth = 7;
 bool IsRadioName(std::string_view name);
+// The receiver name of the radio's calibration tables: its name filled up
+// with blanks to 7 characters, as a CAL file reads a shorter name back.
+std::string CalReceiverName(std::string_view radioName);
 
 // The program's mode for a Hamlib mode (one RIG_MODE_ bit): AM; CW and CWR
 // as CW; USB, PKTUSB as USB; LSB, PKTLSB as LSB; FM, PKTFM as FMN; WFM as
@@ -68,6 +71,9 @@ class TVelkaro_Hamlib : public TVelkaro_API {
   // The default mode leaves the radio's mode alone.
   int32_t SetMode(int32_t mode) override;
   int32_t GetMode() override;
+
+  // Hamlib's name of a model ("IC-7300"); empty when it has none.
+  std::string ModelName(int32_t model);
 
   // Sets the open radio's attenuator and preamp; a setting the radio does not
   // have gives a message saying so, and nothing is changed.
