@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "receivers/device_list.h"
 #include "receivers/hamlib_radio.h"
+#include "receivers/radios_file.h"
 #include "sim/scenario.h"
 #include "sim/shared_state.h"
 #include "sim/smeter.h"
@@ -72,6 +74,45 @@ TEST_F(HamlibDriver, ListsOpensTunesAndReadsARadioAndNoticesItGone) {
   EXPECT_FALSE(driver.IsDeviceConnected());
   driver.Close();
   EXPECT_FALSE(driver.IsOpen());
+}
+
+TEST_F(HamlibDriver, TheRadiosFileListsItsRadiosAfterTheMakersReceivers) {
+  sim::testing::RigctldProcess server("SimRig");
+  const TRadiosFile file = ParseRadiosFile(
+      "# name model address\n"
+      "SimRig 2 " +
+      server.Address() +
+      "   # the simulator\n"
+      "\n"
+      "IC7300 3073 /dev/ttyUSB7 speed=19200\n"
+      "TooLong12 2 127.0.0.1:4532\n"
+      "Rig 2x 127.0.0.1:4532\n"
+      "Rig 2 127.0.0.1:4532 baud=9600\n"
+      "SimRig 2 127.0.0.1:4532\n");
+  EXPECT_EQ(file.problems,
+            "line 5: the name \"TooLong12\" is longer than 7 characters\n"
+            "line 6: \"2x\" is not a Hamlib model number\n"
+            "line 7: \"baud=9600\" is not speed=BAUD\n"
+            "line 8: \"SimRig\" is listed twice");
+  ASSERT_EQ(file.radios.size(), 2u);
+  EXPECT_EQ(file.radios[1].SerialSpeed, 19200);
+  TDriverSet drivers;
+  TVelkaro_Hamlib hamlib(file.radios);
+  const auto makers = drivers.InOrder();
+  std::vector<TVelkaro_API*> all(makers.begin(), makers.end());
+  all.push_back(&hamlib);
+  std::vector<TRadioDevice> devices(kMaxDevices);
+  devices.resize(BuildDeviceList(all, devices));
+  ASSERT_EQ(devices.size(), 5u);  // the four built-in receivers; the IC-7300 is not attached
+  EXPECT_STREQ(devices[4].Name, "SimRig ");
+  EXPECT_STREQ(devices[4].Interface, "Hamlib");
+  EXPECT_EQ(devices[4].Driver, &hamlib);
+
+  const std::filesystem::path home = Folder() / "home";
+  setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+  EXPECT_EQ(RadiosFilePath(), home / "orvanta" / "radios");
+  EXPECT_TRUE(LoadRadiosFile(RadiosFilePath()).radios.empty());
+  unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(HamlibModes, MapOntoTheProgramsModes) {
