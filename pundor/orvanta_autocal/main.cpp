@@ -17,6 +17,11 @@ int main(int argc, char** argv) {
   }
   try {
     AutocalOptions options = ParseAutocalOptions(arguments);
+    CheckOutputs(options);
+    if (options.refit) {
+      RefitFromLog(options, std::cout);
+      return 0;
+    }
     const auto hamlib = options.hamlib ? HamlibDriverFor(options) : nullptr;
     const instruments::Dialect* dialect = &instruments::StandardScpi();
     if (!options.dialect.empty() && !(dialect = instruments::FindDialect(options.dialect)))

@@ -90,7 +90,7 @@ TEST_F(AutoCalWindowTest, CalibratesEachFrequencyIntoTheTableAndSwitchesTheOutpu
   std::string line, lastRow;
   int rows = 0;
   while (std::getline(log, line))
-    if (!line.empty() && line[0] != '#' && line.rfind("frequency_hz", 0) != 0) ++rows, lastRow = line;
+    if (!line.empty() && line[0] != '"' && line.rfind("frequency_hz", 0) != 0) ++rows, lastRow = line;
   EXPECT_GT(rows, 20);
   EXPECT_EQ(lastRow.rfind("14200000,", 0), 0u) << lastRow;
 

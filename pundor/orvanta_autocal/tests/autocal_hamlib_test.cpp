@@ -116,7 +116,7 @@ TEST_F(AutocalHamlib, CalibratesSimRigBelowAndAbove30MHzAndWithItsAttenuatorToTh
     std::map<std::string, int> steps;
     std::string line, settings;
     while (std::getline(log, line)) {
-      if (line.starts_with("# settings:")) settings = line;
+      if (line.find("# settings:") != std::string::npos) settings = line;
       if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0])))
         ++steps[line.substr(0, line.find(','))];
     }
