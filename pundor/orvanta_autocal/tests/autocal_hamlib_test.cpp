@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "autocal_options.h"
 #include "autocal_run.h"
@@ -128,6 +129,24 @@ TEST_F(AutocalHamlib, CalibratesSimRigBelowAndAbove30MHzAndWithItsAttenuatorToTh
   const double rms = std::sqrt(sumSquares / count);
   std::printf("%d raw values: RMS %.3f dB, worst %.3f dB\n%s", count, rms, worst, output_.str().c_str());
   EXPECT_LE(rms, 0.3);
+  EXPECT_FALSE(sim::LoadState(folder_ / "state").outputOn);
+}
+
+TEST_F(AutocalHamlib, ARadioLostMidRunStopsItWithFinishedColumnsKeptAndTheOutputOff) {
+  const fs::path out = folder_ / "lost.cal";
+  // The radio goes away once the first column is saved.
+  std::thread unplug([&] {
+    while (!fs::exists(out)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    radio_.reset();
+  });
+  const std::string message = Run("3.6M,14.2M", out);
+  unplug.join();
+  EXPECT_NE(message.find("lost the connection to SimRig"), std::string::npos) << message;
+  const int32_t handle = LoadCALFile(out.c_str());
+  std::vector<int64_t> frequencies(2);
+  EXPECT_EQ(GetFrequencies(handle, "SimRig ", kUsb, frequencies.data(), 16), 8);
+  EXPECT_EQ(frequencies[0], 3'600'000);
+  Unload(handle);
   EXPECT_FALSE(sim::LoadState(folder_ / "state").outputOn);
 }
 
