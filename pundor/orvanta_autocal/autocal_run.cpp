@@ -203,19 +203,24 @@ class Run {
     generator_.SetOutput(true);
     generator_.WaitComplete();
     receiver_.Tune(hz);
-    const autocal::LevelColumn column = autocal::RunSweep(
-        sweep,
-        {[&](double dbm) {
-           generator_.SetLevel(dbm);
-           generator_.WaitComplete();
-         },
-         [](std::chrono::milliseconds settle) { std::this_thread::sleep_for(settle); },
-         [&] { return receiver_.Read(); }, [&](const autocal::Step& step) { StepTaken(hz, sweep, step); }});
+    autocal::LevelColumn column;
+    try {
+      column = autocal::RunSweep(
+          sweep,
+          {[&](double dbm) {
+             generator_.SetLevel(dbm);
+             generator_.WaitComplete();
+           },
+           [](std::chrono::milliseconds settle) { std::this_thread::sleep_for(settle); },
+           [&] { return receiver_.Read(); }, [&](const autocal::Step& step) { StepTaken(hz, sweep, step); }});
+    } catch (const autocal::ColumnRejected& rejected) {
+      throw std::runtime_error(HzText(hz) + ": not written: " + rejected.what());
+    }
     const bool replaced = table_.HasColumn(receiver_.Device().Name, options_.mode, hz);
     table_.PutColumn(receiver_.Device().Name, options_.mode, hz, column);
     table_.Save(options_.out);
     ClearProgress();
-    out_ << Summary(hz, sweep, column, Clock::now() - start, replaced) << std::endl;
+    out_ << Summary(hz, sweep, column, Clock::now() - start, replaced) << autocal::SettlingNote(sweep) << std::endl;
   }
 
   void ClearProgress() {
