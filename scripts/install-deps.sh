@@ -7,6 +7,8 @@ packages=(build-essential cmake ninja-build clang libclang-rt-14-dev libgtest-de
 packages+=(python3-pytest python3-venv python3-setuptools python3-wheel)
 # Signal generators: liblxi, which calls libtirpc without naming it.
 packages+=(liblxi-dev libtirpc-dev)
+# Radios Hamlib controls: the library, and its rigctl and rigctld for the tests.
+packages+=(libhamlib-dev libhamlib-utils)
 # A script that needs more names them: scripts/install-deps.sh xvfb x11vnc
 packages+=("$@")
 missing=()

@@ -1,5 +1,6 @@
 #include "sim/scenario.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <set>
@@ -18,20 +19,13 @@ classic 2 model=1024 interface=1 min=100k max=4G modes=1,2,3,5 gain=-3
 # a Halv-C1 on USB and a Halv-C4WM on PCI (newer family).
 newer C1 serial=C1004711 bus=usb min=9k max=30M
 newer C4 serial=C4000815 bus=PCI min=100k max=1.5G gain=2
+# A radio that Hamlib controls, for orvanta-sim rigctld.
+radio SimRig min=30k max=60M modes=AM,CW,USB,LSB,FM att=0,12 preamp=0,10
 )";
 
 std::vector<std::string_view> Tokens(std::string_view line) {
-  std::vector<std::string_view> tokens;
   if (const auto comment = line.find('#'); comment != std::string_view::npos) line = line.substr(0, comment);
-  std::size_t at = 0;
-  while (true) {
-    at = line.find_first_not_of(" \t\r", at);
-    if (at == std::string_view::npos) break;
-    const std::size_t end = std::min(line.find_first_of(" \t\r", at), line.size());
-    tokens.push_back(line.substr(at, end - at));
-    at = end;
-  }
-  return tokens;
+  return Words(line);
 }
 
 bool ParseInteger(std::string_view text, int32_t& value) {
@@ -75,6 +69,8 @@ class LineParser {
       error = Classic(tokens);
     } else if (tokens[0] == "newer") {
       error = Newer(tokens);
+    } else if (tokens[0] == "radio") {
+      error = Radio(tokens);
     } else if (tokens[0] == "exclusive") {
       scenario_.exclusive = true;
       error = tokens.size() == 1 ? "" : "exclusive takes nothing";
@@ -135,6 +131,69 @@ class LineParser {
     return Add(std::move(setup));
   }
 
+  std::string Radio(const std::vector<std::string_view>& tokens) {
+    RadioSpec radio;
+    if (tokens.size() < 2 || tokens[1].find('=') != std::string_view::npos || tokens[1].size() > kRadioNameWidth)
+      return "radio needs a name of at most 7 characters";
+    radio.name = tokens[1];
+    radio.modes.assign(std::begin(kRadioModes), std::end(kRadioModes));
+    for (std::size_t i = 2; i < tokens.size(); ++i) {
+      const auto [key, value] = KeyValue(tokens[i]);
+      bool ok = false;
+      if (key == "min")
+        ok = ParseFrequency(value, radio.minHz);
+      else if (key == "max")
+        ok = ParseFrequency(value, radio.maxHz);
+      else if (key == "gain")
+        ok = ParseNumber(value, radio.gainDb);
+      else if (key == "modes")
+        ok = ParseRadioModes(value, radio.modes);
+      else if (key == "att")
+        ok = ParseSteps(value, radio.attenuatorSteps);
+      else if (key == "preamp")
+        ok = ParseSteps(value, radio.preampSteps);
+      if (!ok) return "bad setting \"" + std::string(tokens[i]) + "\"";
+    }
+    if (radio.maxHz < radio.minHz) return "the range ends below its start";
+    if (!ids_.insert(radio.name).second) return "\"" + radio.name + "\" is listed twice";
+    scenario_.radios.push_back(std::move(radio));
+    return "";
+  }
+
+  static bool ParseRadioModes(std::string_view text, std::vector<std::string>& modes) {
+    modes.clear();
+    for (const auto name : Split(text)) {
+      if (std::find(std::begin(kRadioModes), std::end(kRadioModes), name) == std::end(kRadioModes) ||
+          std::find(modes.begin(), modes.end(), name) != modes.end())
+        return false;
+      modes.emplace_back(name);
+    }
+    return !modes.empty();
+  }
+
+  // "0,12": the steps in whole dB; 0 is the setting's off and is not kept.
+  static bool ParseSteps(std::string_view text, std::vector<int32_t>& steps) {
+    constexpr int32_t kLargestStepDb = 60;
+    steps.clear();
+    for (const auto item : Split(text)) {
+      int32_t db = 0;
+      if (!ParseInteger(item, db) || db < 0 || db > kLargestStepDb) return false;
+      if (db != 0 && std::find(steps.begin(), steps.end(), db) == steps.end()) steps.push_back(db);
+    }
+    std::sort(steps.begin(), steps.end());
+    return steps.size() <= kMostFrontEndSteps;
+  }
+
+  static std::vector<std::string_view> Split(std::string_view text) {
+    std::vector<std::string_view> items;
+    while (!text.empty()) {
+      const auto comma = text.find(',');
+      items.push_back(text.substr(0, comma));
+      text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+    }
+    return items;
+  }
+
   static std::pair<std::string_view, std::string_view> KeyValue(std::string_view token) {
     const auto equals = token.find('=');
     if (equals == std::string_view::npos) return {token, {}};
@@ -167,6 +226,17 @@ class LineParser {
 
 }  // namespace
 
+std::vector<std::string_view> Words(std::string_view line) {
+  std::vector<std::string_view> words;
+  std::size_t at = 0;
+  while ((at = line.find_first_not_of(" \t\r", at)) != std::string_view::npos) {
+    const std::size_t end = std::min(line.find_first_of(" \t\r", at), line.size());
+    words.push_back(line.substr(at, end - at));
+    at = end;
+  }
+  return words;
+}
+
 int32_t ModeOfEntry(uint32_t entry) {
   constexpr uint32_t kFmnCode = 2;
   constexpr uint32_t kSixKHzSubCode = 3;
@@ -178,6 +248,12 @@ int32_t ModeOfEntry(uint32_t entry) {
 bool IsFmModel(const ReceiverSpec& receiver) {
   return receiver.family == Family::kNewer &&
          (receiver.model == "C2" || receiver.model == "C4" || receiver.model == "C5");
+}
+
+const RadioSpec* FindRadio(const Scenario& scenario, std::string_view name) {
+  for (const auto& radio : scenario.radios)
+    if (radio.name == name) return &radio;
+  return nullptr;
 }
 
 std::vector<int32_t> ModesOf(const ReceiverSpec& receiver) {

@@ -31,8 +31,22 @@ struct ReceiverSpec {
   double gainDb = 0;  // this receiver's sensitivity against the family's
 };
 
+// A radio that Hamlib controls, served over rigctld's network protocol. Its
+// modes are Hamlib's names; attenuator and preamp steps in whole dB, 0 (off)
+// not listed.
+struct RadioSpec {
+  std::string name;  // at most kRadioNameWidth characters
+  int64_t minHz = 0;
+  int64_t maxHz = 0;
+  std::vector<std::string> modes;
+  double gainDb = 0;
+  std::vector<int32_t> attenuatorSteps;
+  std::vector<int32_t> preampSteps;
+};
+
 struct Scenario {
   std::vector<ReceiverSpec> receivers;
+  std::vector<RadioSpec> radios;
   double noiseDb = 0;               // amplitude of the reading's noise; 0 = none
   bool exclusive = false;           // an open receiver is held against other processes
   std::vector<std::string> errors;  // "line N: ...", for lines that were skipped
@@ -41,6 +55,12 @@ struct Scenario {
 inline constexpr int32_t kFirstDeviceNumber = 1;
 inline constexpr int32_t kLastDeviceNumber = 31;
 inline constexpr std::size_t kTextWidth = 8;  // serial number and bus text
+// A calibration table names its receiver in 7 characters.
+inline constexpr std::size_t kRadioNameWidth = 7;
+// The modes a radio line may list, and has when it lists none.
+inline constexpr const char* kRadioModes[] = {"AM", "CW", "USB", "LSB", "FM", "WFM"};
+// Hamlib keeps at most 7 attenuator or preamp steps.
+inline constexpr std::size_t kMostFrontEndSteps = 7;
 
 using vocabulary::ClassicId;
 
@@ -51,11 +71,14 @@ int32_t ModeOfEntry(uint32_t entry);
 std::vector<int32_t> ModesOf(const ReceiverSpec& receiver);
 // The newer models with FM wide and an RF amplifier.
 bool IsFmModel(const ReceiverSpec& receiver);
+const RadioSpec* FindRadio(const Scenario& scenario, std::string_view name);
 
 // A frequency as every Orvanta program reads one (vocabulary::ReadFrequency:
 // "145.5M", "7100 kHz"); false when it is not one.
 bool ParseFrequency(std::string_view text, int64_t& hz);
 bool ParseNumber(std::string_view text, double& value);
+// The words of a line, separated by blanks, tabs and carriage returns.
+std::vector<std::string_view> Words(std::string_view line);
 
 Scenario ParseScenario(std::string_view text);
 std::string_view DefaultScenarioText();

@@ -25,17 +25,6 @@ std::string FormatNumber(double value) {
   return error == std::errc() ? std::string(text, end) : "0";
 }
 
-std::vector<std::string_view> Words(std::string_view line) {
-  std::vector<std::string_view> words;
-  std::size_t at = 0;
-  while ((at = line.find_first_not_of(" \t\r", at)) != std::string_view::npos) {
-    const std::size_t end = std::min(line.find_first_of(" \t\r", at), line.size());
-    words.push_back(line.substr(at, end - at));
-    at = end;
-  }
-  return words;
-}
-
 bool ParseInteger(std::string_view text, int64_t& value) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   return error == std::errc() && end == text.data() + text.size();

@@ -5,11 +5,14 @@
 #include <cstdlib>
 #include <numbers>
 #include <string_view>
+#include <utility>
 
 namespace sim {
 namespace {
 
 constexpr double kStopbandDb = 100.0;
+
+}  // namespace
 
 double BandwidthHz(int32_t mode) {
   switch (mode) {
@@ -32,8 +35,6 @@ double BandwidthHz(int32_t mode) {
       return 15000;
   }
 }
-
-}  // namespace
 
 double FrequencyGainDb(int64_t hz) {
   const double mhz = std::max(static_cast<double>(hz), 1e3) / 1e6;
@@ -67,12 +68,21 @@ double SelectivityDb(int64_t offsetHz, int32_t mode) {
   return std::min(kStopbandDb, 40.0 * outside / halfBandwidth);
 }
 
+namespace {
+
+// The generator's signal as any simulated set takes it in, before the
+// attenuator and amplifier of its front end.
+double ReceivedDbm(double gainDb, int64_t hz, int32_t mode, double generatorDbm, int64_t generatorHz) {
+  const int64_t offset = generatorHz == kTrackingGenerator ? 0 : generatorHz - hz;
+  return generatorDbm + gainDb + FrequencyGainDb(hz) + ModeGainDb(mode) - SelectivityDb(offset, mode);
+}
+
+}  // namespace
+
 double DetectorLevelDbm(const ReceiverSpec& receiver, const Tuning& tuning, double generatorDbm,
                         int64_t generatorHz) {
-  const int64_t offset = generatorHz == kTrackingGenerator ? 0 : generatorHz - tuning.hz;
-  return generatorDbm + receiver.gainDb + FrequencyGainDb(tuning.hz) + ModeGainDb(tuning.mode) -
-         (tuning.attenuator ? kAttenuatorDb : 0) + (tuning.rfAmplifier ? kRfAmplifierDb : 0) -
-         SelectivityDb(offset, tuning.mode);
+  return ReceivedDbm(receiver.gainDb, tuning.hz, tuning.mode, generatorDbm, generatorHz) -
+         (tuning.attenuator ? kAttenuatorDb : 0) + (tuning.rfAmplifier ? kRfAmplifierDb : 0);
 }
 
 namespace {
@@ -103,8 +113,10 @@ class IdentityDraws {
 
 }  // namespace
 
-SMeterCurve CurveOf(const ReceiverSpec& receiver) {
-  IdentityDraws draw(receiver.id);
+SMeterCurve CurveOf(const ReceiverSpec& receiver) { return CurveOf(receiver.id); }
+
+SMeterCurve CurveOf(std::string_view identity) {
+  IdentityDraws draw(identity);
   SMeterCurve curve;
   curve.noiseFloorDbm = -123 + 4 * draw.Next();
   curve.rawAtFloor = 2 + 6 * draw.Next();
@@ -116,11 +128,13 @@ SMeterCurve CurveOf(const ReceiverSpec& receiver) {
   return curve;
 }
 
-int32_t RawReading(const SMeterCurve& curve, int32_t mode, double detectorDbm, double jitterDb) {
+int32_t RawReading(const SMeterCurve& curve, int32_t mode, double detectorDbm, double jitterDb,
+                   double noiseRiseDb) {
   // The detector hears the signal and the receiver's own noise together.
   const double floorDbm = curve.noiseFloorDbm + 10 * std::log10(BandwidthHz(mode) / kAmBandwidthHz);
-  const double heard =
-      10 * std::log10(std::pow(10.0, detectorDbm / 10) + std::pow(10.0, floorDbm / 10)) + jitterDb;
+  const double heard = 10 * std::log10(std::pow(10.0, detectorDbm / 10) +
+                                       std::pow(10.0, (floorDbm + noiseRiseDb) / 10)) +
+                       jitterDb;
   // The slope s(1 + r sin(k x + p)), integrated from the floor; r < 1 keeps it
   // rising.
   const double x = heard - floorDbm;
@@ -141,6 +155,26 @@ int32_t ModelReading(const ReceiverSpec& receiver, int64_t hz, int32_t mode, dou
   const Tuning tuning{hz, mode, false, IsFmModel(receiver)};
   return RawReading(CurveOf(receiver), mode,
                     DetectorLevelDbm(receiver, tuning, generatorDbm, kTrackingGenerator));
+}
+
+int32_t ModeOfRadioMode(std::string_view hamlibMode) {
+  constexpr std::pair<std::string_view, int32_t> kModes[] = {{"CW", 0}, {"AM", 1},  {"FM", 2},
+                                                             {"WFM", 3}, {"LSB", 4}, {"USB", 5}};
+  for (const auto& [name, code] : kModes)
+    if (name == hamlibMode) return code;
+  return -1;
+}
+
+int32_t RadioReading(const RadioSpec& radio, const RadioTuning& tuning, double generatorDbm, int64_t generatorHz,
+                     double jitterDb) {
+  const int32_t mode = ModeOfRadioMode(tuning.mode);
+  // The attenuator lowers signal and outside noise alike, ahead of the
+  // receiver's own noise; the preamp lifts the signal by its gain and the
+  // receiver's noise by the part of it that its own noise does not cancel.
+  const double detectorDbm =
+      ReceivedDbm(radio.gainDb, tuning.hz, mode, generatorDbm, generatorHz) - tuning.attenuatorDb + tuning.preampDb;
+  const double noiseRiseDb = tuning.preampDb * (1 - kPreampFloorShare);
+  return RawReading(CurveOf(radio.name), mode, detectorDbm, jitterDb, noiseRiseDb);
 }
 
 }  // namespace sim

@@ -388,6 +388,7 @@ void TMainForm::FormCreate() {
     return;
   }
   if (application) application->SetShowMainForm(true);
+  if (!radiosFile_.problems.empty()) platform::ShowError(QString::fromStdString(radiosFile_.problems), this);
   CenterOnScreen();
   CloseReceiver();
   registry_.OpenKey(QStringLiteral("Software\\Velkaro\\Orvanta"), true);
@@ -440,7 +441,7 @@ void TMainForm::SearchDevices() {
   D->ClearRow(0);
   D->SetCurrent(0, 0);
   D->update();
-  TVelkaro_API* const drivers[] = {&Vk, &C1, &C2, &C3, &C4, &C5};
+  TVelkaro_API* const drivers[] = {&Vk, &C1, &C2, &C3, &C4, &C5, &Hamlib};
   DeviceCount = BuildDeviceList(drivers, Devices);
   for (int index = 0; index < DeviceCount; ++index) {
     const TRadioDevice& device = Devices[index];

@@ -15,6 +15,8 @@
 #include "platform/html_help.h"
 #include "platform/registry.h"
 #include "receivers/device_list.h"
+#include "receivers/hamlib_radio.h"
+#include "receivers/radios_file.h"
 #include "receivers/velkaro_api.h"
 #include "receivers/velkaro_vk.h"
 #include "receivers/velkaro_vx.h"
@@ -221,6 +223,9 @@ class TMainForm : public platform::Form {
   TVelkaro_C3 C3;
   TVelkaro_C4 C4;
   TVelkaro_C5 C5;
+  // Radios Hamlib controls, listed after the maker's receivers.
+  TRadiosFile radiosFile_ = LoadRadiosFile(RadiosFilePath());
+  TVelkaro_Hamlib Hamlib{radiosFile_.radios};
 };
 
 extern TMainForm* MainForm;

@@ -39,7 +39,19 @@ The generator and the receiver:
   --receiver RECEIVER    the receiver: classic:N (a classic receiver's device
                          number), a serial number (C4000815), or a name or
                          model (Halv-B3, Halv-C4WM) when no other attached
-                         receiver has it; letter case does not matter
+                         receiver has it; letter case does not matter. Or a
+                         radio Hamlib controls: hamlib:MODEL:ADDRESS, Hamlib's
+                         model number and its port, a device file such as
+                         /dev/ttyUSB0, or HOST:PORT of a rigctld for model 2
+  --serial-speed BAUD    a Hamlib radio's serial speed (default: its model's)
+  --name NAME            a Hamlib radio's receiver name in the table, 1 to 7
+                         characters (default: Hamlib's model name cut to 7;
+                         needed for model 2, which names no radio)
+  --front-end ATT=DB,PREAMP=DB
+                         a Hamlib radio's attenuator and preamp for the run,
+                         set before the generator is touched and kept in the
+                         step log; one left out is switched off (default:
+                         as the radio is)
   --mode MODE            the mode to calibrate: a code -1 to 7 or a name,
                          DEFAULT, CW, AM, FMN, FMW, LSB, USB, FMM or FM6
 
@@ -218,6 +230,9 @@ AutocalOptions ParseAutocalOptions(std::span<const std::string> arguments) {
   }
   options.generator = require("--generator");
   options.receiver = require("--receiver");
+  if (IsHamlibReceiver(options.receiver))
+    options.hamlib =
+        ParseHamlibReceiver(options.receiver, take("--serial-speed"), take("--name"), take("--front-end"));
   const std::string mode = require("--mode");
   const std::optional<int32_t> code = autocal::ParseMode(mode);
   if (!code) throw UsageError("--mode: \"" + mode + "\" is not a mode (a code -1..7 or a name such as AM)");

@@ -11,12 +11,14 @@
 
 #include "autocal/cable_loss.h"
 #include "autocal/frequency_sweep.h"
+#include "autocal_hamlib.h"
 
 struct AutocalOptions {
   std::string generator;  // tcp://HOST[:PORT], vxi11://HOST or a device path
   std::string dialect;    // a known dialect's name; empty: standard SCPI
   std::chrono::milliseconds timeout{5000};
-  std::string receiver;  // classic:N, serial number, receiver name or model
+  std::string receiver;                  // classic:N, serial number, receiver name or model
+  std::optional<HamlibReceiver> hamlib;  // --receiver hamlib:MODEL:ADDRESS
   int32_t mode = -1;
   std::vector<int64_t> frequencies;
   autocal::SweepSettings sweep;

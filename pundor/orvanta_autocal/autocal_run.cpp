@@ -73,6 +73,7 @@ class Receiver {
       throw std::runtime_error(Describe(device_) + " does not open (is another program using it?)");
     if (!device_.Driver->SetMode(options.mode))
       throw std::runtime_error(Describe(device_) + " refused mode " + autocal::ModeShortName(options.mode));
+    ApplyFrontEnd(device_, options);
   }
   ~Receiver() { device_.Driver->Close(); }
 
@@ -166,8 +167,8 @@ class Run {
         progress_(progress),
         log_(options.log) {
     log_.StartRun({generator.Identify(), generator.Address(), Describe(receiver_.Device()),
-                   autocal::SettingsText(options.mode, options.sweep, options.loss), "orvanta-autocal",
-                   options.out.string()});
+                   autocal::SettingsText(options.mode, options.sweep, options.loss) + FrontEndText(options),
+                   "orvanta-autocal", options.out.string()});
   }
 
   void Calibrate(int64_t hz) {

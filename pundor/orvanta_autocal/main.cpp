@@ -14,17 +14,21 @@ int main(int argc, char** argv) {
   if (arguments.empty()) return std::cerr << kAutocalUsage, 2;
   if (AsksForHelp(arguments)) return std::cout << AutocalHelp(), 0;
   try {
-    const AutocalOptions options = ParseAutocalOptions(arguments);
+    AutocalOptions options = ParseAutocalOptions(arguments);
     CheckOutputs(options);
     if (options.refit) {
       RefitFromLog(options, std::cout);
       return 0;
     }
+    const auto hamlib = options.hamlib ? HamlibDriverFor(options) : nullptr;
     const instruments::Dialect* dialect =
         options.dialect.empty() ? &instruments::StandardScpi() : instruments::FindDialect(options.dialect);
     const auto generator = instruments::ConnectGenerator(options.generator, options.timeout, *dialect);
     TDriverSet drivers;
-    RunAutocal(options, *generator, drivers.InOrder(), std::cout, isatty(STDOUT_FILENO),
+    const auto all = drivers.InOrder();
+    TVelkaro_API* const radio[] = {hamlib.get()};
+    RunAutocal(options, *generator, hamlib ? std::span<TVelkaro_API* const>(radio) : all, std::cout,
+               isatty(STDOUT_FILENO),
                [&] { return instruments::ConnectGenerator(options.generator, options.timeout, *dialect); });
     return 0;
   } catch (const UsageError& error) {

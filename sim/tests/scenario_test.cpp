@@ -9,7 +9,7 @@ using ::testing::IsEmpty;
 namespace sim {
 namespace {
 
-TEST(Scenario, TheDefaultHasTwoClassicAndTwoNewerReceivers) {
+TEST(Scenario, TheDefaultHasTwoClassicAndTwoNewerReceiversAndARadio) {
   const Scenario scenario = ParseScenario(DefaultScenarioText());
   EXPECT_THAT(scenario.errors, IsEmpty());
   ASSERT_EQ(scenario.receivers.size(), 4u);
@@ -19,6 +19,34 @@ TEST(Scenario, TheDefaultHasTwoClassicAndTwoNewerReceivers) {
   EXPECT_EQ(scenario.receivers[2].model, "C1");
   EXPECT_EQ(scenario.receivers[3].id, "C4000815");
   EXPECT_EQ(scenario.noiseDb, 0);
+  const RadioSpec* radio = FindRadio(scenario, "SimRig");
+  ASSERT_NE(radio, nullptr);
+  EXPECT_EQ(radio->minHz, 30'000);
+  EXPECT_EQ(radio->maxHz, 60'000'000);
+  EXPECT_THAT(radio->modes, ElementsAre("AM", "CW", "USB", "LSB", "FM"));
+  EXPECT_THAT(radio->attenuatorSteps, ElementsAre(12));
+  EXPECT_THAT(radio->preampSteps, ElementsAre(10));
+}
+
+TEST(Scenario, ReadsRadiosAndSkipsBadOnes) {
+  const Scenario scenario = ParseScenario(
+      "radio Rig7 min=1M max=30M gain=-2 att=20,0,6 preamp=0\n"
+      "radio Plain min=1M max=2M\n"
+      "radio TooLong1 min=1M max=2M\n"
+      "radio Bad min=1M max=2M modes=AM,SSB\n"
+      "radio Bad min=1M max=2M att=12.5\n"
+      "radio Bad min=1M max=2M att=1,2,3,4,5,6,7,8\n"
+      "radio Plain min=1M max=2M\n");
+  ASSERT_EQ(scenario.radios.size(), 2u);
+  const RadioSpec& rig = scenario.radios[0];
+  EXPECT_EQ(rig.gainDb, -2);
+  EXPECT_THAT(rig.attenuatorSteps, ElementsAre(6, 20));
+  EXPECT_THAT(rig.preampSteps, IsEmpty());
+  EXPECT_THAT(scenario.radios[1].modes, ElementsAre("AM", "CW", "USB", "LSB", "FM", "WFM"));
+  ASSERT_EQ(scenario.errors.size(), 5u);
+  EXPECT_EQ(scenario.errors[0], "line 3: radio needs a name of at most 7 characters");
+  EXPECT_EQ(scenario.errors[1], "line 4: bad setting \"modes=AM,SSB\"");
+  EXPECT_EQ(scenario.errors[4], "line 7: \"Plain\" is listed twice");
 }
 
 TEST(Scenario, ReadsEverySetting) {

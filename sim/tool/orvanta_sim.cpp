@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "sim/generator_server.h"
+#include "sim/rigctld.h"
 #include "sim/scenario.h"
 #include "sim/shared_state.h"
 #include "sim/smeter.h"
@@ -36,13 +37,20 @@ constexpr const char* kUsage = R"(usage: orvanta-sim <command>
   generator-server [--port N] [--settle MS]
                                 serve the generator over SCPI on 127.0.0.1
                                 (port 5025; 0 takes a free one) until stopped
+  rigctld --radio <name> [--port N]
+                                serve a radio of the scenario over Hamlib's
+                                rigctld protocol on 127.0.0.1 (port 4532; 0 takes
+                                a free one) until stopped
   model <receiver> <mode> <frequency> <level>...
                                 the noise-free raw reading at each level (dBm at
                                 the receiver input, or FROM:TO:STEP), one line each
+  model <radio> <mode> <frequency> <level>... [--att DB] [--preamp DB]
+                                the same for a radio, with that front end
 A receiver is named by its serial number or, classic ones, classic:<device
 number>, or by its name or model when no other receiver has it (show lists
 them all). Frequencies in Hz or with a unit: 7100000, 7.1M, "7.1 MHz", 7100k,
-7.1e6. Modes by code or name (AM, FMW, ...).
+7.1e6. Modes by code or name (AM, FMW, ...); a radio's by Hamlib's names (AM,
+CW, USB, LSB, FM, WFM).
 The scenario file is named by ORVANTA_SIM_SCENARIO (built-in default otherwise),
 the state file by ORVANTA_SIM_STATE.
 )";
@@ -84,6 +92,8 @@ int Show() {
               << (state.unplugged.count(receiver.id) ? ", unplugged" : "")
               << (state.busy.count(receiver.id) ? ", busy" : "") << "\n";
   }
+  for (const auto& radio : scenario.radios)
+    std::cout << "  " << radio.name << ": radio, " << radio.minHz << " .. " << radio.maxHz << " Hz\n";
   for (const auto& error : scenario.errors) std::cout << "scenario " << error << "\n";
   return scenario.errors.empty() ? 0 : 1;
 }
@@ -147,6 +157,32 @@ int SetOutput(const std::string& text) {
       [&](sim::SharedState& state) { state.ChangeSignal(state.levelDbm, text == "on", sim::SteadyNowNs()); });
 }
 
+// A port number 0..65535.
+bool ParsePort(const std::string& text, uint16_t& port) {
+  double value = 0;
+  if (!sim::ParseNumber(text, value) || value < 0 || value > 65535 || value != std::floor(value))
+    return false;
+  port = static_cast<uint16_t>(value);
+  return true;
+}
+
+// rigctld --radio NAME [--port N]
+int ServeRigctld(const std::vector<std::string>& args) {
+  std::string name;
+  uint16_t port = sim::kRigctldPort;
+  for (std::size_t i = 0; i < args.size(); i += 2) {
+    const bool hasValue = i + 1 < args.size();
+    if (hasValue && args[i] == "--radio")
+      name = args[i + 1];
+    else if (!hasValue || args[i] != "--port" || !ParsePort(args[i + 1], port))
+      return Fail("rigctld --radio <name> [--port N]");
+  }
+  const sim::Scenario scenario = CurrentScenario();
+  const sim::RadioSpec* radio = sim::FindRadio(scenario, name);
+  if (!radio) return Fail("no radio \"" + name + "\" in the scenario");
+  return sim::ServeRigctld(*radio, scenario.noiseDb, port, sim::StatePath(), std::cout, std::cerr);
+}
+
 // generator-server [--port N] [--settle MS]
 int ServeGenerator(const std::vector<std::string>& args) {
   double port = sim::kScpiPort;
@@ -204,10 +240,44 @@ bool ExpandLevels(const std::string& text, std::vector<double>& levels) {
   return true;
 }
 
+// model <radio> <mode> <frequency> <level>... [--att DB] [--preamp DB]
+int RadioModel(const sim::RadioSpec& radio, const std::vector<std::string>& args) {
+  sim::RadioTuning tuning;
+  tuning.mode = args[1];
+  if (std::find(radio.modes.begin(), radio.modes.end(), args[1]) == radio.modes.end())
+    return Fail(radio.name + " has no mode " + args[1]);
+  const std::optional<int64_t> frequency = vocabulary::ReadFrequency(args[2]);
+  if (!frequency) return Fail(vocabulary::NotAFrequency(args[2]));
+  tuning.hz = *frequency;
+  if (tuning.hz < radio.minHz || tuning.hz > radio.maxHz)
+    return Fail(args[2] + " is outside " + radio.name + "'s range");
+  std::vector<double> levels;
+  for (std::size_t i = 3; i < args.size(); ++i) {
+    const bool frontEnd = args[i] == "--att" || args[i] == "--preamp";
+    if (!frontEnd) {
+      if (!ExpandLevels(args[i], levels)) return Fail("bad level " + args[i]);
+      continue;
+    }
+    const auto& steps = args[i] == "--att" ? radio.attenuatorSteps : radio.preampSteps;
+    double db = 0;
+    const bool offered = i + 1 < args.size() && sim::ParseNumber(args[i + 1], db) &&
+                         (db == 0 || std::find(steps.begin(), steps.end(), db) != steps.end());
+    if (!offered)
+      return Fail(radio.name + " has no " + args[i] + " setting " + (i + 1 < args.size() ? args[i + 1] : ""));
+    (args[i] == "--att" ? tuning.attenuatorDb : tuning.preampDb) = static_cast<int32_t>(db);
+    ++i;
+  }
+  if (levels.empty()) return Fail("model needs at least one level");
+  for (const double level : levels)
+    std::cout << level << " " << sim::RadioReading(radio, tuning, level, sim::kTrackingGenerator) << "\n";
+  return 0;
+}
+
 // model <receiver> <mode> <frequency> <level>...
 int Model(const std::vector<std::string>& args) {
   if (args.size() < 4) return Fail("model <receiver> <mode> <frequency> <level or FROM:TO:STEP>...");
   const sim::Scenario scenario = CurrentScenario();
+  if (const sim::RadioSpec* radio = sim::FindRadio(scenario, args[0])) return RadioModel(*radio, args);
   const sim::ReceiverSpec* receiver = &FindReceiver(scenario, args[0]);
   const auto mode = ParseMode(args[1]);
   const auto modes = sim::ModesOf(*receiver);
@@ -236,6 +306,7 @@ int Command(const std::vector<std::string>& words) {
   if (command == "frequency" && args.size() == 1) return SetFrequency(args[0]);
   if (command == "output" && args.size() == 1) return SetOutput(args[0]);
   if (command == "generator-server") return ServeGenerator(args);
+  if (command == "rigctld") return ServeRigctld(args);
   if (command == "model") return Model(args);
   if ((command == "unplug" || command == "plug" || command == "busy" || command == "free") &&
       args.size() == 1)

@@ -31,17 +31,24 @@ struct RawStep {
   double Width() const { return high - low; }
 };
 
-inline std::array<RawStep, kRawValues> TrueLevels(const sim::ReceiverSpec& receiver, int64_t hz,
-                                                  int32_t mode) {
+// What each raw value stands for, for any noise-free reading of the input
+// level in dBm.
+template <typename Reading>
+std::array<RawStep, kRawValues> TrueLevelsOf(const Reading& reading) {
   constexpr double kLowestDbm = -170, kResolutionDb = 0.002;
   constexpr int kLevels = 95'000;
   std::array<RawStep, kRawValues> steps;
   for (int i = 0; i <= kLevels; ++i) {
     const double level = kLowestDbm + i * kResolutionDb;
-    RawStep& step = steps[ModelRaw(receiver, hz, mode, level)];
+    RawStep& step = steps[reading(level)];
     step.low = std::min(step.low, level), step.high = std::max(step.high, level);
   }
   return steps;
+}
+
+inline std::array<RawStep, kRawValues> TrueLevels(const sim::ReceiverSpec& receiver, int64_t hz,
+                                                  int32_t mode) {
+  return TrueLevelsOf([&](double level) { return ModelRaw(receiver, hz, mode, level); });
 }
 
 // Raw values the receiver resolves to a decibel or better. Just above its
