@@ -1,9 +1,10 @@
-// The network transports, both through liblxi.
+// VXI-11 through liblxi; a raw socket is ours (socket_transport.cpp).
+#include <fcntl.h>
 #include <lxi.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <mutex>
 
 #include "instruments/transport.h"
@@ -11,7 +12,29 @@
 namespace instruments {
 namespace {
 
-constexpr std::size_t kLongestAnswer = 1 << 16;
+// liblxi prints its own "Error: ..." lines on stderr; the program reports
+// each failure once, in its own words, so stderr points elsewhere while
+// liblxi runs. One call at a time, so that the real stderr always comes back.
+class LxiQuiet {
+ public:
+  LxiQuiet() : lock_(mutex_), saved_(dup(STDERR_FILENO)) {
+    const int nothing = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (nothing >= 0) {
+      dup2(nothing, STDERR_FILENO);
+      close(nothing);
+    }
+  }
+  ~LxiQuiet() {
+    if (saved_ < 0) return;
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+  }
+
+ private:
+  static inline std::mutex mutex_;
+  std::lock_guard<std::mutex> lock_;
+  int saved_;
+};
 
 // A peer that has closed its end makes a write raise SIGPIPE, which would end
 // the program; this thread holds it back for the write and swallows it.
@@ -38,68 +61,52 @@ class SigpipeHeld {
 
 class LxiTransport final : public Transport {
  public:
-  LxiTransport(int device, LanProtocol protocol, std::chrono::milliseconds timeout)
-      : device_(device), protocol_(protocol), timeoutMs_(static_cast<int>(timeout.count())) {}
-  ~LxiTransport() override { lxi_disconnect(device_); }
+  LxiTransport(int device, std::chrono::milliseconds timeout) : Transport(timeout), device_(device) {}
+  ~LxiTransport() override {
+    LxiQuiet quiet;
+    lxi_disconnect(device_);
+  }
 
   void Send(std::string_view line) override {
     const std::string message = std::string(line) + "\n";
     SigpipeHeld held;
-    if (lxi_send(device_, message.data(), static_cast<int>(message.size()), timeoutMs_) !=
-        static_cast<int>(message.size()))
+    LxiQuiet quiet;
+    if (lxi_send(device_, message.data(), static_cast<int>(message.size()),
+                 static_cast<int>(timeout_.count())) != static_cast<int>(message.size()))
       throw TransportError("the connection was lost");
   }
 
-  std::string ReceiveLine() override {
-    // VXI-11 delivers whole messages; a raw socket a stream, read up to the
-    // end of the line.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
-    std::size_t end;
-    while ((end = pending_.find('\n')) == std::string::npos) {
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0 || pending_.size() > kLongestAnswer) throw NoAnswer();
-      char buffer[4096];
-      const int got = lxi_receive(device_, buffer, sizeof buffer, static_cast<int>(left.count()));
-      if (got == 0) throw TransportError("the connection was closed");
-      if (got < 0) throw NoAnswer();
-      pending_.append(buffer, got);
-      if (protocol_ == LanProtocol::kVxi11 && pending_.find('\n') == std::string::npos) pending_ += '\n';
-    }
-    std::string line = pending_.substr(0, end);
-    pending_.erase(0, end + 1);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
+ protected:
+  std::size_t ReadSome(char* buffer, std::size_t size, Clock::time_point deadline) override {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return 0;
+    LxiQuiet quiet;
+    const int got = lxi_receive(device_, buffer, static_cast<int>(size), static_cast<int>(left));
+    if (got == 0) throw TransportError("the generator closed the connection");
+    return got < 0 ? 0 : static_cast<std::size_t>(got);
   }
+  bool WholeMessages() const override { return true; }
 
  private:
-  TransportError NoAnswer() const {
-    return TransportError("no answer within " + std::to_string(timeoutMs_) +
-                          " ms, or the connection was lost");
-  }
-
   int device_;
-  LanProtocol protocol_;
-  int timeoutMs_;
-  std::string pending_;
 };
 
 }  // namespace
 
 std::unique_ptr<Transport> ConnectLan(const std::string& host, uint16_t port, LanProtocol protocol,
                                       const std::string& device, std::chrono::milliseconds timeout) {
+  if (protocol == LanProtocol::kRawSocket) return ConnectSocket(host, port, timeout);
   static std::once_flag initialised;
   std::call_once(initialised, [] { lxi_init(); });
+  LxiQuiet quiet;
   errno = 0;
-  const int handle =
-      lxi_connect(host.c_str(), port, device.empty() ? nullptr : device.c_str(),
-                  static_cast<int>(timeout.count()), protocol == LanProtocol::kVxi11 ? VXI11 : RAW);
+  const int handle = lxi_connect(host.c_str(), port, device.empty() ? nullptr : device.c_str(),
+                                 static_cast<int>(timeout.count()), VXI11);
   if (handle == LXI_ERROR) {
     const int error = errno;
-    throw TransportError(std::string("cannot connect") +
-                         (error ? std::string(": ") + std::strerror(error) : ""));
+    throw TransportError(std::string("cannot connect") + (error ? ": " + SystemReason(error) : ""));
   }
-  return std::make_unique<LxiTransport>(handle, protocol, timeout);
+  return std::make_unique<LxiTransport>(handle, timeout);
 }
 
 }  // namespace instruments
