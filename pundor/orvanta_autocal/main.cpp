@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "autocal_run.h"
+#include "platform/interrupt.h"
 #include "receivers/device_list.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     std::cout << kAutocalUsage;
     return arguments.empty() ? 2 : 0;
   }
+  platform::CatchInterrupts();
   try {
     const AutocalOptions options = ParseAutocalOptions(arguments);
     const instruments::Dialect* dialect = &instruments::StandardScpi();
@@ -25,6 +27,9 @@ int main(int argc, char** argv) {
     RunAutocal(options, *generator, drivers.InOrder(), std::cout, isatty(STDOUT_FILENO),
                [&] { return instruments::ConnectGenerator(options.generator, options.timeout, *dialect); });
     return 0;
+  } catch (const RunInterrupted& interrupted) {
+    std::cerr << "orvanta-autocal: " << interrupted.what() << "\n";
+    return platform::InterruptExitStatus(interrupted.Signal());
   } catch (const UsageError& error) {
     std::cerr << "orvanta-autocal: " << error.what() << "\n\n" << kAutocalUsage;
     return 2;

@@ -50,6 +50,15 @@ class GeneratorServerProcess {
     waitpid(pid_, nullptr, 0);
   }
 
+  // Gone at once, as a generator whose power fails: nothing is switched off
+  // and its port refuses connections from now on.
+  void Kill() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = 0;
+  }
+
   int Port() const { return port_; }
   std::string Address() const { return "tcp://127.0.0.1:" + std::to_string(port_); }
 

@@ -4,7 +4,11 @@
 #include "autocal_run.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -17,6 +21,8 @@
 #include "sim/shared_state.h"
 #include "sim/testing/generator_server_process.h"
 #include "true_levels.h"
+
+extern char** environ;
 
 namespace {
 
@@ -209,8 +215,8 @@ TEST_F(AutocalRun, AFailureMidRunEndsWithItsMessageOutputOffAndOnlyFinishedColum
   const Failure failures[] = {
       {"refused", [](FakeGenerator& g) { g.refuseLevels = true; }, "fake://sg refused :SOUR:POW"},
       {"silent", [](FakeGenerator& g) { g.failure = "fake://sg did not answer within 5000 ms"; },
-       "fake://sg did not answer within 5000 ms (*OPC?)\nThe generator's output could not be switched off: "
-       "fake://sg did not answer within 5000 ms (output off)"},
+       "fake://sg did not answer within 5000 ms (*OPC?)\nThe generator's output could not be switched off and "
+       "may still be on at "},
       {"dropped", [](FakeGenerator& g) { g.failure = "fake://sg closed the connection"; },
        "fake://sg closed the connection (*OPC?)"},
       {"unplugged",
@@ -279,7 +285,7 @@ TEST_F(AutocalRun, WhatCannotWorkIsRefusedBeforeTheGeneratorIsTouched) {
     arguments.insert(arguments.end(), {"--out", (folder_ / "never.cal").string()});
     EXPECT_EQ(Run(arguments), failure.message);
   }
-  EXPECT_EQ(generator.calls, std::vector<std::string>(std::size(cases), "output off"));
+  EXPECT_EQ(generator.calls, std::vector<std::string>()) << "it was not switched on, so not off either";
   EXPECT_FALSE(fs::exists(folder_ / "never.cal"));
 }
 
@@ -382,6 +388,114 @@ TEST_F(AutocalRun, OverTcpAgainstTheSimulatedGeneratorAndThroughItsDroppedConnec
   EXPECT_EQ(message.find("could not be switched off"), std::string::npos) << message;
   EXPECT_EQ(Frequencies(folder_ / "dropped.cal", "HalvoC4", 3), std::vector<int64_t>{10'000'000});
   EXPECT_FALSE(sim::LoadState(folder_ / "state").outputOn);  // switched off over a new connection
+}
+
+// orvanta-autocal itself, as a shell runs it: its output read line by line,
+// its error output and exit status kept for the end.
+class AutocalProcess {
+ public:
+  explicit AutocalProcess(const std::vector<std::string>& arguments) {
+    const std::string program = (fs::read_symlink("/proc/self/exe").parent_path() / "orvanta-autocal").string();
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    int out[2], errors[2];
+    EXPECT_EQ(pipe(out), 0);
+    EXPECT_EQ(pipe(errors), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errors[1], STDERR_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addclose(&actions, errors[0]);
+    EXPECT_EQ(posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    close(errors[1]);
+    out_ = out[0];
+    errors_ = errors[0];
+  }
+  ~AutocalProcess() {
+    if (pid_ > 0) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
+    close(out_);
+    close(errors_);
+  }
+
+  // The next line of its output; "" at its end.
+  std::string Line() {
+    std::string line;
+    char c;
+    while (read(out_, &c, 1) == 1 && c != '\n') line += c;
+    return line;
+  }
+  void Signal(int signal) const { kill(pid_, signal); }
+  // Its error output, once it has ended, and its exit status (-1: no exit).
+  std::string Errors(int& status) {
+    std::string text;
+    char buffer[512];
+    for (ssize_t got; (got = read(errors_, buffer, sizeof buffer)) > 0;) text.append(buffer, got);
+    int raw = 0;
+    waitpid(pid_, &raw, 0);
+    pid_ = 0;
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return text;
+  }
+
+ private:
+  pid_t pid_ = 0;
+  int out_ = -1, errors_ = -1;
+};
+
+// A stop signal after the first column: the output goes off, one line says
+// where the run stopped, the finished column stays, and the exit status is
+// the one a shell expects. A generator that is gone when the output has to
+// go off (its port now refuses) is named with the level last set.
+TEST_F(AutocalRun, StopSignalsAndAVanishedGeneratorEndTheCommandAsAnOperatorExpects) {
+  const std::vector<std::string> common = {"--receiver", "C4000815", "--mode", "FMW", "--frequencies",
+                                           "10M,20M,30M", "--levels", "-130:-10", "--settle", "30"};
+  const struct {
+    int signal;
+    const char* name;
+    int status;
+  } stops[] = {{SIGINT, "SIGINT", 130}, {SIGTERM, "SIGTERM", 143}, {SIGHUP, "SIGHUP", 129}};
+  for (const auto& stop : stops) {
+    SCOPED_TRACE(stop.name);
+    sim::testing::GeneratorServerProcess server;
+    const fs::path out = folder_ / ("stopped" + std::to_string(stop.status) + ".cal");
+    std::vector<std::string> arguments = {"--generator", server.Address(), "--out", out.string()};
+    arguments.insert(arguments.end(), common.begin(), common.end());
+    AutocalProcess autocal(arguments);
+    const std::string first = autocal.Line();
+    ASSERT_EQ(first.rfind("10 MHz: ", 0), 0u) << first;
+    autocal.Signal(stop.signal);
+    int status = 0;
+    const std::string errors = autocal.Errors(status);
+    EXPECT_EQ(status, stop.status) << errors;
+    EXPECT_EQ(errors, "orvanta-autocal: interrupted by " + std::string(stop.name) +
+                          " at 20 MHz; 1 of 3 frequencies kept in " + out.string() + "; generator output off\n");
+    EXPECT_FALSE(sim::LoadState(folder_ / "state").outputOn);
+    EXPECT_EQ(Frequencies(out, "HalvoC4", 3), std::vector<int64_t>{10'000'000});
+  }
+
+  std::optional<sim::testing::GeneratorServerProcess> server(std::in_place);
+  const fs::path out = folder_ / "vanished.cal";
+  std::vector<std::string> arguments = {"--generator", server->Address(), "--out", out.string()};
+  arguments.insert(arguments.end(), common.begin(), common.end());
+  AutocalProcess autocal(arguments);
+  ASSERT_EQ(autocal.Line().rfind("10 MHz: ", 0), 0u);
+  server->Kill();
+  int status = 0;
+  const std::string errors = autocal.Errors(status);
+  EXPECT_EQ(status, 1) << errors;
+  EXPECT_NE(errors.find("The generator's output could not be switched off and may still be on at "),
+            std::string::npos)
+      << errors;
+  EXPECT_NE(errors.find(" dBm (" + server->Address() + "): Signal generator " + server->Address() +
+                        ": cannot connect: connection refused\n"),
+            std::string::npos)
+      << errors;
+  EXPECT_TRUE(sim::LoadState(folder_ / "state").outputOn) << "nothing could reach it";
+  EXPECT_EQ(Frequencies(out, "HalvoC4", 3), std::vector<int64_t>{10'000'000});
 }
 
 }  // namespace
