@@ -109,7 +109,7 @@ class ScpiGenerator final : public SignalGenerator {
     try {
       return transport_->ReceiveLine();
     } catch (const TransportError& error) {
-      Fail(command, query == command ? error.what() : "\"" + query + "\": " + error.what());
+      Fail(command, error.what());
     }
   }
 
