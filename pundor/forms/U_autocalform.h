@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +42,10 @@ class TAutoCalForm : public TCaptionedForm {
   void BLogClick();
   void BStartClick();
   void BCancelClick();
+  // A stop signal came: the run ends as Cancel ends it, then `stopped` gets
+  // one line saying where it stopped, and whether the output is off.
+  using InterruptDone = std::function<void(const std::string& line, bool outputOff)>;
+  void Interrupt(int signal, InterruptDone stopped);
 
  private:
   struct Run;
@@ -68,6 +73,8 @@ class TAutoCalForm : public TCaptionedForm {
   std::unique_ptr<Run> run_;
   QTimer settleTimer_, readTimer_;
   bool writeLog_ = false;
+  std::string interruptedAt_;  // "interrupted by SIGTERM at 7.05 MHz"
+  InterruptDone interrupted_;
 };
 
 extern TAutoCalForm* AutoCalForm;

@@ -28,17 +28,21 @@ void Record(int signal) {
 }  // namespace
 
 void CatchInterrupts() {
-  static std::once_flag installed;
-  std::call_once(installed, [] {
+  static std::once_flag opened;
+  std::call_once(opened, [] {
     if (pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) pipeEnds[0] = pipeEnds[1] = -1;
-    struct sigaction action {};
-    action.sa_handler = Record;
-    sigemptyset(&action.sa_mask);
-    // Interrupted waits return early (EINTR), so the program notices soon.
-    action.sa_flags = 0;
-    for (const int signal : kStopSignals) sigaction(signal, &action, nullptr);
-    signal(SIGPIPE, SIG_IGN);
   });
+  struct sigaction action {};
+  action.sa_handler = Record;
+  sigemptyset(&action.sa_mask);
+  // Interrupted waits return early (EINTR), so the program notices soon.
+  action.sa_flags = 0;
+  for (const int signal : kStopSignals) sigaction(signal, &action, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+}
+
+void ReleaseInterrupts() {
+  for (const int signal : kStopSignals) ::signal(signal, SIG_DFL);
 }
 
 int InterruptSignal() { return received.load(); }

@@ -6,10 +6,12 @@
 // command-line programs and the calibrator alike.
 namespace platform {
 
-// Installs the handlers, once per process. A vanished reader of the
-// program's output (SIGPIPE) no longer ends it either: the instruments must
-// still be made safe.
+// Installs the handlers. A vanished reader of the program's output
+// (SIGPIPE) no longer ends it either: the instruments must still be made
+// safe.
 void CatchInterrupts();
+// The stop signals end the program at once again, as before CatchInterrupts.
+void ReleaseInterrupts();
 
 // The first stop signal received, 0 while none has come.
 int InterruptSignal();

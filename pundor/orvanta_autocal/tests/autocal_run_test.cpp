@@ -5,10 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -19,10 +16,9 @@
 #include "fendrel.h"
 #include "receivers/device_list.h"
 #include "sim/shared_state.h"
+#include "sim/testing/child_process.h"
 #include "sim/testing/generator_server_process.h"
 #include "true_levels.h"
-
-extern char** environ;
 
 namespace {
 
@@ -390,62 +386,6 @@ TEST_F(AutocalRun, OverTcpAgainstTheSimulatedGeneratorAndThroughItsDroppedConnec
   EXPECT_FALSE(sim::LoadState(folder_ / "state").outputOn);  // switched off over a new connection
 }
 
-// orvanta-autocal itself, as a shell runs it: its output read line by line,
-// its error output and exit status kept for the end.
-class AutocalProcess {
- public:
-  explicit AutocalProcess(const std::vector<std::string>& arguments) {
-    const std::string program = (fs::read_symlink("/proc/self/exe").parent_path() / "orvanta-autocal").string();
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    int out[2], errors[2];
-    EXPECT_EQ(pipe(out), 0);
-    EXPECT_EQ(pipe(errors), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, errors[1], STDERR_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addclose(&actions, errors[0]);
-    EXPECT_EQ(posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    close(errors[1]);
-    out_ = out[0];
-    errors_ = errors[0];
-  }
-  ~AutocalProcess() {
-    if (pid_ > 0) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
-    close(out_);
-    close(errors_);
-  }
-
-  // The next line of its output; "" at its end.
-  std::string Line() {
-    std::string line;
-    char c;
-    while (read(out_, &c, 1) == 1 && c != '\n') line += c;
-    return line;
-  }
-  void Signal(int signal) const { kill(pid_, signal); }
-  // Its error output, once it has ended, and its exit status (-1: no exit).
-  std::string Errors(int& status) {
-    std::string text;
-    char buffer[512];
-    for (ssize_t got; (got = read(errors_, buffer, sizeof buffer)) > 0;) text.append(buffer, got);
-    int raw = 0;
-    waitpid(pid_, &raw, 0);
-    pid_ = 0;
-    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return text;
-  }
-
- private:
-  pid_t pid_ = 0;
-  int out_ = -1, errors_ = -1;
-};
-
 // A stop signal after the first column: the output goes off, one line says
 // where the run stopped, the finished column stays, and the exit status is
 // the one a shell expects. A generator that is gone when the output has to
@@ -464,7 +404,7 @@ TEST_F(AutocalRun, StopSignalsAndAVanishedGeneratorEndTheCommandAsAnOperatorExpe
     const fs::path out = folder_ / ("stopped" + std::to_string(stop.status) + ".cal");
     std::vector<std::string> arguments = {"--generator", server.Address(), "--out", out.string()};
     arguments.insert(arguments.end(), common.begin(), common.end());
-    AutocalProcess autocal(arguments);
+    sim::testing::ChildProcess autocal("orvanta-autocal", arguments);
     const std::string first = autocal.Line();
     ASSERT_EQ(first.rfind("10 MHz: ", 0), 0u) << first;
     autocal.Signal(stop.signal);
@@ -481,7 +421,7 @@ TEST_F(AutocalRun, StopSignalsAndAVanishedGeneratorEndTheCommandAsAnOperatorExpe
   const fs::path out = folder_ / "vanished.cal";
   std::vector<std::string> arguments = {"--generator", server->Address(), "--out", out.string()};
   arguments.insert(arguments.end(), common.begin(), common.end());
-  AutocalProcess autocal(arguments);
+  sim::testing::ChildProcess autocal("orvanta-autocal", arguments);
   ASSERT_EQ(autocal.Line().rfind("10 MHz: ", 0), 0u);
   server->Kill();
   int status = 0;
