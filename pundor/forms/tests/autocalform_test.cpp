@@ -228,6 +228,27 @@ TEST_F(AutoCalWindowTest, ASilentGeneratorNeverHoldsUpTheWindow) {
   close(silent);
 }
 
+TEST_F(AutoCalWindowTest, AGeneratorGoneForGoodIsNamedWithTheLevelItMayStillGive) {
+  autocal->EFrequencies->setText(QStringLiteral("7.05 MHz; 14.2 MHz"));
+  autocal->ESettle->setText(QStringLiteral("20"));
+  autocal->BStartClick();
+  ASSERT_TRUE(RunUntil([&] { return Progress().contains(QStringLiteral("(2 of 2)")); }));
+  const std::string address = server_->Address();
+  server_->Kill();  // its port now refuses the reconnection too
+  op.Answer(platform::ModalResult::Ok);
+  ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
+  ASSERT_EQ(op.Boxes().size(), 1u);
+  const std::string message = op.Boxes()[0].text().toStdString();
+  EXPECT_NE(message.find("The generator's output could not be switched off and may still be on at "),
+            std::string::npos)
+      << message;
+  EXPECT_NE(message.find("Signal generator " + address + ": cannot connect: connection refused"),
+            std::string::npos)
+      << message;
+  EXPECT_TRUE(Progress().contains(QStringLiteral("may still be on"))) << Progress().toStdString();
+  EXPECT_EQ(Frequencies(), std::vector<int64_t>{7'050'000});
+}
+
 // Runs only in a process of its own, started by the test below: the
 // calibrator's window mid-run with the program's own signal handling, which
 // reports here what it left behind.
