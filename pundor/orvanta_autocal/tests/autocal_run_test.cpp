@@ -3,8 +3,11 @@
 // a generator on the bench sets the receiver's input.
 #include "autocal_run.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <stdlib.h>
 
 #include <cmath>
@@ -436,6 +439,28 @@ TEST_F(AutocalRun, StopSignalsAndAVanishedGeneratorEndTheCommandAsAnOperatorExpe
       << errors;
   EXPECT_TRUE(sim::LoadState(folder_ / "state").outputOn) << "nothing could reach it";
   EXPECT_EQ(Frequencies(out, "HalvoC4", 3), std::vector<int64_t>{10'000'000});
+}
+
+// A port that takes the connection and never answers: the run ends after one
+// time-out with one line of its own; the generator, never set, is left alone.
+TEST_F(AutocalRun, ASilentGeneratorEndsTheCommandWithOneLineAfterOneTimeOut) {
+  const int silent = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  socklen_t size = sizeof local;
+  getsockname(silent, reinterpret_cast<sockaddr*>(&local), &size);
+  listen(silent, 4);
+  const std::string address = "tcp://127.0.0.1:" + std::to_string(ntohs(local.sin_port));
+  sim::testing::ChildProcess autocal(
+      "orvanta-autocal", {"--generator", address, "--timeout", "700", "--receiver", "C4000815", "--mode", "FMW",
+                          "--frequencies", "10M", "--levels", "-130:-10", "--out", (folder_ / "x.cal").string()});
+  int status = 0;
+  EXPECT_EQ(autocal.Errors(status),
+            "orvanta-autocal: Signal generator " + address + ", command \"*IDN?\": no answer within 700 ms\n");
+  EXPECT_EQ(status, 1);
+  close(silent);
 }
 
 }  // namespace
