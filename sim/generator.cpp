@@ -127,7 +127,8 @@ GeneratorInstrument::Outcome GeneratorInstrument::ExecuteCommand(std::string_vie
   line = Trim(line);
   if (line.empty()) return {};
   if (armed_ != GeneratorFault::kNone && !faultOwner_) faultOwner_ = client;
-  if (armed_ != GeneratorFault::kNone && faultOwner_ == client && commandsUntilFault_-- <= 0 && Strike(client))
+  if (armed_ != GeneratorFault::kNone && faultOwner_ == client && commandsUntilFault_-- <= 0 &&
+      Strike(client))
     return {std::nullopt, true};
   const auto split = line.find_first_of(" \t");
   const std::string_view header = line.substr(0, split);

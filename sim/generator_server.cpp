@@ -76,9 +76,9 @@ class Server {
       std::vector<pollfd> watched{{listener_, POLLIN, 0}};
       for (const Connection& connection : connections_) {
         const bool full = connection.unsent.size() >= kMostUnsent;
-        watched.push_back({connection.socket,
-                           static_cast<short>((full ? 0 : POLLIN) | (connection.unsent.empty() ? 0 : POLLOUT)),
-                           0});
+        watched.push_back(
+            {connection.socket,
+             static_cast<short>((full ? 0 : POLLIN) | (connection.unsent.empty() ? 0 : POLLOUT)), 0});
       }
       if (ppoll(watched.data(), watched.size(), nullptr, &waitMask) < 0) continue;
       if (watched[0].revents & POLLIN) Accept();

@@ -461,9 +461,10 @@ void TAutoCalForm::Stopped(const QString& status, const QString& message, const 
           .arg(QLocale().toString(lastDbm, 'f', 1)) +
       QString::fromStdString(off.text);
   if (interrupted_) {  // the program ends: one line, no box
-    const QString line = QString::fromStdString(interruptedAt_) +
-                         QStringLiteral("; %1 of %2 frequencies finished; ").arg(columns).arg(count) +
-                         (off.ok ? QStringLiteral("generator output off") : QString(unsafe).replace('\n', ' '));
+    const QString line =
+        QString::fromStdString(interruptedAt_) +
+        QStringLiteral("; %1 of %2 frequencies finished; ").arg(columns).arg(count) +
+        (off.ok ? QStringLiteral("generator output off") : QString(unsafe).replace('\n', ' '));
     return std::exchange(interrupted_, {})(Utf8(line), off.ok);
   }
   QString text = message;

@@ -161,8 +161,8 @@ struct RunRecord {
 // A stop signal ends the run between two exchanges with the instruments.
 void StopIfInterrupted(const RunRecord& record) {
   if (const int signal = platform::InterruptSignal())
-    throw RunInterrupted(signal, std::string("interrupted by ") + platform::SignalName(signal) + " at " +
-                                     HzText(record.hz));
+    throw RunInterrupted(
+        signal, std::string("interrupted by ") + platform::SignalName(signal) + " at " + HzText(record.hz));
 }
 
 // A settling wait that a stop signal cuts short.
@@ -294,10 +294,10 @@ void RunAutocal(const AutocalOptions& options, instruments::SignalGenerator& gen
     std::rethrow_exception(failure);
   } catch (const RunInterrupted& interrupted) {
     if (!switchOffFailure.empty()) throw std::runtime_error(std::string(interrupted.what()) + "\n" + unsafe);
-    throw RunInterrupted(interrupted.Signal(), std::string(interrupted.what()) + "; " +
-                                                   Format("%d of %zu frequencies", record.columns,
-                                                          options.frequencies.size()) +
-                                                   " kept in " + options.out.string() + "; generator output off");
+    throw RunInterrupted(interrupted.Signal(),
+                         std::string(interrupted.what()) + "; " +
+                             Format("%d of %zu frequencies", record.columns, options.frequencies.size()) +
+                             " kept in " + options.out.string() + "; generator output off");
   } catch (const std::exception& error) {
     if (switchOffFailure.empty()) throw;
     throw std::runtime_error(std::string(error.what()) + "\n" + unsafe);

@@ -30,7 +30,8 @@ class GeneratorServerProcess {
     const std::string tool =
         (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "orvanta-sim").string();
     const std::string settle = std::to_string(settleMs);
-    const char* argv[] = {tool.c_str(), "generator-server", "--port", "0", "--settle", settle.c_str(), nullptr};
+    const char* argv[] = {tool.c_str(), "generator-server", "--port", "0",
+                          "--settle",   settle.c_str(),     nullptr};
     EXPECT_EQ(posix_spawn(&pid_, tool.c_str(), &actions, nullptr, const_cast<char**>(argv), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);

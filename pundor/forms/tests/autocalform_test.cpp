@@ -12,8 +12,8 @@
 
 #include "forms/U_autocalform.h"
 #include "forms/U_reconnectform.h"
-#include "forms/interrupt_watcher.h"
 #include "forms/calibration_library.h"
+#include "forms/interrupt_watcher.h"
 #include "main_window_fixture.h"
 #include "sim/scenario.h"
 #include "sim/shared_state.h"
@@ -267,17 +267,18 @@ TEST_F(AutoCalWindowTest, DISABLED_InterruptedBySignal) {
 }
 
 TEST(AutoCalWindowProcess, SigtermMidRunSwitchesTheOutputOffKeepsTheColumnAndSaysWhere) {
-  sim::testing::ChildProcess calibrator(
-      "", {"--gtest_filter=AutoCalWindowTest.DISABLED_InterruptedBySignal", "--gtest_also_run_disabled_tests"});
+  sim::testing::ChildProcess calibrator("", {"--gtest_filter=AutoCalWindowTest.DISABLED_InterruptedBySignal",
+                                             "--gtest_also_run_disabled_tests"});
   ASSERT_EQ(calibrator.LineStarting("running"), "running");
   calibrator.Signal(SIGTERM);
   EXPECT_EQ(calibrator.LineStarting("left: "), "left: output off, 1 columns, exit status 143");
   int status = 0;
   const std::string errors = calibrator.Errors(status);
   EXPECT_EQ(status, 0) << errors;
-  EXPECT_NE(errors.find("pundor: Automatic calibration interrupted by SIGTERM at 14.2 MHz; 1 of 3 frequencies "
-                        "finished; generator output off\n"),
-            std::string::npos)
+  EXPECT_NE(
+      errors.find("pundor: Automatic calibration interrupted by SIGTERM at 14.2 MHz; 1 of 3 frequencies "
+                  "finished; generator output off\n"),
+      std::string::npos)
       << errors;
 }
 

@@ -25,11 +25,11 @@
 #include <string>
 #include <thread>
 
+#include "instruments/transport.h"
 #include "sim/generator.h"
 #include "sim/scenario.h"
 #include "sim/shared_state.h"
 #include "sim/smeter.h"
-#include "instruments/transport.h"
 #include "sim/testing/generator_server_process.h"
 
 namespace instruments {
@@ -200,7 +200,8 @@ TEST_F(GeneratorTest, FailuresNameTheGeneratorAndTheCommand) {
     OutputOffGuard guard(*generator);
     SendRaw(address, "SIM:DROP\n");
     message = MessageOf([&] { generator->SetLevel(-50); });
-    EXPECT_EQ(message, "Signal generator " + address + ", command \":SOUR:POW -50\": the generator closed the connection");
+    EXPECT_EQ(message, "Signal generator " + address +
+                           ", command \":SOUR:POW -50\": the generator closed the connection");
   }
   // No VXI-11 service here.
   EXPECT_NE(MessageOf([&] { ConnectGenerator("vxi11://127.0.0.1", kTimeout); }).find("cannot connect"),
@@ -392,8 +393,9 @@ TEST_F(GeneratorTest, AfterAFailureTheOutputGoesOffFirstAndEveryAnswerIsReported
     EXPECT_EQ(MessageOf([&] { generator->SetFrequency(1'000'000); }),
               "Signal generator " + scripted.Address() +
                   ", command \":SOUR:FREQ 1000000\": the generator reports -100,\"bad\\x00byte\"");
-    EXPECT_EQ(MessageOf([&] { generator->Identify(); }),
-              "Signal generator " + scripted.Address() + ", command \"*IDN?\": answer longer than 65536 bytes");
+    EXPECT_EQ(
+        MessageOf([&] { generator->Identify(); }),
+        "Signal generator " + scripted.Address() + ", command \"*IDN?\": answer longer than 65536 bytes");
   });
   EXPECT_EQ(message, "Signal generator " + scripted.Address() +
                          ", command \":SOUR:POW -50\": the generator reports -222,\"Data out of range\"");

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 
 #include <cmath>
 #include <filesystem>
@@ -214,7 +214,8 @@ TEST_F(AutocalRun, AFailureMidRunEndsWithItsMessageOutputOffAndOnlyFinishedColum
   const Failure failures[] = {
       {"refused", [](FakeGenerator& g) { g.refuseLevels = true; }, "fake://sg refused :SOUR:POW"},
       {"silent", [](FakeGenerator& g) { g.failure = "fake://sg did not answer within 5000 ms"; },
-       "fake://sg did not answer within 5000 ms (*OPC?)\nThe generator's output could not be switched off and "
+       "fake://sg did not answer within 5000 ms (*OPC?)\nThe generator's output could not be switched off "
+       "and "
        "may still be on at "},
       {"dropped", [](FakeGenerator& g) { g.failure = "fake://sg closed the connection"; },
        "fake://sg closed the connection (*OPC?)"},
@@ -394,7 +395,7 @@ TEST_F(AutocalRun, OverTcpAgainstTheSimulatedGeneratorAndThroughItsDroppedConnec
 // the one a shell expects. A generator that is gone when the output has to
 // go off (its port now refuses) is named with the level last set.
 TEST_F(AutocalRun, StopSignalsAndAVanishedGeneratorEndTheCommandAsAnOperatorExpects) {
-  const std::vector<std::string> common = {"--receiver", "C4000815", "--mode", "FMW", "--frequencies",
+  const std::vector<std::string> common = {"--receiver",  "C4000815", "--mode",   "FMW",      "--frequencies",
                                            "10M,20M,30M", "--levels", "-130:-10", "--settle", "30"};
   const struct {
     int signal;
@@ -415,7 +416,8 @@ TEST_F(AutocalRun, StopSignalsAndAVanishedGeneratorEndTheCommandAsAnOperatorExpe
     const std::string errors = autocal.Errors(status);
     EXPECT_EQ(status, stop.status) << errors;
     EXPECT_EQ(errors, "orvanta-autocal: interrupted by " + std::string(stop.name) +
-                          " at 20 MHz; 1 of 3 frequencies kept in " + out.string() + "; generator output off\n");
+                          " at 20 MHz; 1 of 3 frequencies kept in " + out.string() +
+                          "; generator output off\n");
     EXPECT_FALSE(sim::LoadState(folder_ / "state").outputOn);
     EXPECT_EQ(Frequencies(out, "HalvoC4", 3), std::vector<int64_t>{10'000'000});
   }
@@ -454,11 +456,12 @@ TEST_F(AutocalRun, ASilentGeneratorEndsTheCommandWithOneLineAfterOneTimeOut) {
   listen(silent, 4);
   const std::string address = "tcp://127.0.0.1:" + std::to_string(ntohs(local.sin_port));
   sim::testing::ChildProcess autocal(
-      "orvanta-autocal", {"--generator", address, "--timeout", "700", "--receiver", "C4000815", "--mode", "FMW",
-                          "--frequencies", "10M", "--levels", "-130:-10", "--out", (folder_ / "x.cal").string()});
+      "orvanta-autocal",
+      {"--generator", address, "--timeout", "700", "--receiver", "C4000815", "--mode", "FMW", "--frequencies",
+       "10M", "--levels", "-130:-10", "--out", (folder_ / "x.cal").string()});
   int status = 0;
-  EXPECT_EQ(autocal.Errors(status),
-            "orvanta-autocal: Signal generator " + address + ", command \"*IDN?\": no answer within 700 ms\n");
+  EXPECT_EQ(autocal.Errors(status), "orvanta-autocal: Signal generator " + address +
+                                        ", command \"*IDN?\": no answer within 700 ms\n");
   EXPECT_EQ(status, 1);
   close(silent);
 }
