@@ -1,4 +1,4 @@
-// VXI-11 through liblxi; a raw socket is ours (socket_transport.cpp).
+// VXI-11 through liblxi.
 #include <fcntl.h>
 #include <lxi.h>
 #include <signal.h>
@@ -93,14 +93,13 @@ class LxiTransport final : public Transport {
 
 }  // namespace
 
-std::unique_ptr<Transport> ConnectLan(const std::string& host, uint16_t port, LanProtocol protocol,
-                                      const std::string& device, std::chrono::milliseconds timeout) {
-  if (protocol == LanProtocol::kRawSocket) return ConnectSocket(host, port, timeout);
+std::unique_ptr<Transport> ConnectVxi11(const std::string& host, const std::string& device,
+                                        std::chrono::milliseconds timeout) {
   static std::once_flag initialised;
   std::call_once(initialised, [] { lxi_init(); });
   LxiQuiet quiet;
   errno = 0;
-  const int handle = lxi_connect(host.c_str(), port, device.empty() ? nullptr : device.c_str(),
+  const int handle = lxi_connect(host.c_str(), 0, device.empty() ? nullptr : device.c_str(),
                                  static_cast<int>(timeout.count()), VXI11);
   if (handle == LXI_ERROR) {
     const int error = errno;
