@@ -73,7 +73,7 @@ class TAutoCalForm : public TCaptionedForm {
   std::unique_ptr<Run> run_;
   QTimer settleTimer_, readTimer_;
   bool writeLog_ = false;
-  std::string interruptedAt_;  // "interrupted by SIGTERM at 7.05 MHz"
+  std::string interruptedAt_;  // "Automatic calibration interrupted by SIGTERM at 7.05 MHz"
   InterruptDone interrupted_;
 };
 
