@@ -74,7 +74,14 @@ std::string CableLoss::Describe() const {
     std::snprintf(text, sizeof text, "%g dB", points_.front().second);
     return text;
   }
-  return "table of " + std::to_string(points_.size()) + " frequencies";
+  std::string table = "table";
+  for (const auto& [hz, db] : points_) {
+    char point[64];
+    std::snprintf(point, sizeof point, " %lld Hz %g dB;", static_cast<long long>(hz), db);
+    table += point;
+  }
+  table.pop_back();
+  return table;
 }
 
 CableLoss ParseLossTable(std::string_view text) {

@@ -18,7 +18,7 @@ class CableLoss {
   explicit CableLoss(std::vector<std::pair<int64_t, double>> points);
 
   double At(int64_t hz) const;
-  // For the step log's header: "2.5 dB" or "table of 3 frequencies".
+  // For the step log's header: "2.5 dB" or "table 1000000 Hz 1 dB; 30000000 Hz 3 dB".
   std::string Describe() const;
 
  private:

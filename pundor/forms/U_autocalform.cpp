@@ -300,13 +300,14 @@ void TAutoCalForm::Connected(const GeneratorOutcome& outcome) {
   run_->identity = outcome.text;
   LIdentity->SetCaption(QString::fromStdString(outcome.text));
   if (!run_->logPath.empty()) {
-    run_->log.open(run_->logPath);
+    run_->log.open(run_->logPath, std::ios::app);
     if (!run_->log)
       return Stop(QStringLiteral("Stopped"),
                   QStringLiteral("Cannot write the step log ") + QString::fromStdString(run_->logPath));
     run_->log << autocal::StepLogHeader(
                      {run_->identity, run_->address, MainForm->ReceiverName,
-                      autocal::SettingsText(MainForm->CurrentMode(), run_->sweep, run_->loss)})
+                      autocal::SettingsText(MainForm->CurrentMode(), run_->sweep, run_->loss), "pundor",
+                      MainForm->FileName})
               << std::flush;
   }
   StartFrequency();
@@ -377,7 +378,11 @@ void TAutoCalForm::TakeReading() {
     return;
   }
   if (!run_ || run_->stopping || !run_->step) return;
-  run_->step->raws.push_back(std::clamp(MainForm->OpenDriver->GetRawSignalStrength(), 0, 255));
+  const int raw = MainForm->OpenDriver->GetRawSignalStrength();
+  // A lost classic receiver shows only in the reading that failed: take it
+  // again once the receiver is back.
+  if (!MainForm->OpenDriver->IsDeviceConnected()) return readTimer_.start(0);
+  run_->step->raws.push_back(std::clamp(raw, 0, 255));
   if (static_cast<int>(run_->step->raws.size()) < run_->sweep.readings)
     readTimer_.start(0);
   else
@@ -386,7 +391,7 @@ void TAutoCalForm::TakeReading() {
 
 void TAutoCalForm::StepTaken() {
   if (run_->log.is_open())
-    run_->log << autocal::StepLogRow(run_->Hz(), MainForm->CurrentMode(), *run_->step) << std::flush;
+    run_->log << autocal::StepLogRow(run_->Hz(), MainForm->ReceiverName, MainForm->CurrentMode(), *run_->step) << std::flush;
   run_->current->Record(std::move(*run_->step));
   run_->step.reset();
   ++run_->steps;

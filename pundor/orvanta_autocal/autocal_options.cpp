@@ -1,6 +1,7 @@
 #include "autocal_options.h"
 
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -10,13 +11,19 @@ const char* const kAutocalUsage =
     "usage: orvanta-autocal --generator ADDRESS --receiver SERIAL-OR-NAME --mode MODE\n"
     "                       --frequencies F1,F2,... --levels FROM:TO [--step DB] [--settle MS]\n"
     "                       [--average N] [--loss DB | --loss-table FILE] --out FILE.cal\n"
-    "                       [--into EXISTING.cal] [--log STEPS.csv] [--dialect NAME] [--timeout MS]\n"
+    "                       [--into [EXISTING.cal] | --replace] [--log STEPS.csv] [--dialect NAME]\n"
+    "                       [--timeout MS]\n"
+    "       orvanta-autocal --refit STEPS.csv --out FILE.cal [--into [EXISTING.cal] | --replace]\n"
     "\n"
     "Drives the signal generator at ADDRESS (tcp://HOST[:PORT], vxi11://HOST or a USBTMC\n"
     "device file) and the receiver, and writes one calibration column per frequency.\n"
     "Levels are in dBm at the receiver input (within -140..0); the generator sends them\n"
     "plus the loss. Frequencies take an optional k, M or G. MODE is a mode code or a\n"
-    "name such as AM or DEFAULT. Every step is logged as CSV (by default beside FILE.cal).\n";
+    "name such as AM or DEFAULT. Every step is logged as CSV (by default beside FILE.cal),\n"
+    "each run appended.\n"
+    "An existing FILE.cal is kept: --into adds the columns to it (or to a copy of\n"
+    "EXISTING.cal), --replace starts afresh. --refit rebuilds the columns of every\n"
+    "frequency a step log holds completely, fitted as a run fits them.\n";
 
 namespace {
 
@@ -76,6 +83,30 @@ void ParseLevels(const std::string& text, autocal::SweepSettings& sweep) {
     throw UsageError("--levels: \"" + text + "\" is not FROM:TO in dBm");
 }
 
+// --replace never takes a value; --into takes the table to start from, or
+// none for the --out file itself.
+bool IsFlag(const std::string& option, std::span<const std::string> rest) {
+  return option == "--replace" || (option == "--into" && (rest.empty() || rest[0].rfind("--", 0) == 0));
+}
+
+// An existing --out file is replaced only when asked to; --into alone adds to it.
+void TakeTableOptions(const std::function<std::optional<std::string>(const std::string&)>& take,
+                      AutocalOptions& options) {
+  const std::optional<std::string> into = take("--into");
+  options.replace = take("--replace").has_value();
+  if (into) options.into = into->empty() ? options.out : std::filesystem::path(*into);
+  std::error_code error;
+  if (!options.out.has_filename() || std::filesystem::is_directory(options.out, error))
+    throw UsageError("--out: " + options.out.string() + " is a folder; give a file in it, such as NAME.cal");
+  const bool intoOut = options.into && std::filesystem::equivalent(*options.into, options.out, error);
+  if (intoOut && options.replace) throw UsageError("give --into or --replace, not both");
+  if (std::filesystem::exists(options.out) && !intoOut && !options.replace)
+    throw UsageError("--out: " + options.out.string() +
+                     " exists; give --into to add the columns to it or --replace to start afresh");
+  if (options.into && !std::filesystem::exists(*options.into))
+    throw UsageError("--into: " + options.into->string() + " does not exist");
+}
+
 }  // namespace
 
 AutocalOptions ParseAutocalOptions(std::span<const std::string> arguments) {
@@ -83,6 +114,10 @@ AutocalOptions ParseAutocalOptions(std::span<const std::string> arguments) {
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& option = arguments[i];
     if (option.rfind("--", 0) != 0) throw UsageError("unexpected argument \"" + option + "\"");
+    if (IsFlag(option, arguments.subspan(i + 1))) {
+      if (!given.emplace(option, "").second) throw UsageError(option + " is given twice");
+      continue;
+    }
     if (i + 1 >= arguments.size()) throw UsageError(option + " needs a value");
     if (!given.emplace(option, arguments[++i]).second) throw UsageError(option + " is given twice");
   }
@@ -100,6 +135,13 @@ AutocalOptions ParseAutocalOptions(std::span<const std::string> arguments) {
   };
 
   AutocalOptions options;
+  options.out = require("--out");
+  TakeTableOptions(take, options);
+  if (auto refit = take("--refit")) {
+    options.refit = *refit;
+    if (!given.empty()) throw UsageError(given.begin()->first + " does not go with --refit");
+    return options;
+  }
   options.generator = require("--generator");
   options.receiver = require("--receiver");
   const std::string mode = require("--mode");
@@ -108,7 +150,6 @@ AutocalOptions ParseAutocalOptions(std::span<const std::string> arguments) {
   options.mode = *code;
   options.frequencies = ParseFrequencies(require("--frequencies"));
   ParseLevels(require("--levels"), options.sweep);
-  options.out = require("--out");
   if (auto step = take("--step")) options.sweep.finestStepDb = ParseNumberOption("--step", *step);
   if (auto settle = take("--settle"))
     options.sweep.settle = std::chrono::milliseconds(ParseCountOption("--settle", *settle, 0));
@@ -118,9 +159,7 @@ AutocalOptions ParseAutocalOptions(std::span<const std::string> arguments) {
   if (loss && lossTable) throw UsageError("give --loss or --loss-table, not both");
   if (loss) options.loss = autocal::CableLoss(ParseNumberOption("--loss", *loss));
   if (lossTable) options.loss = ReadLossTable(*lossTable);
-  if (auto into = take("--into")) options.into = *into;
-  options.log =
-      take("--log").value_or(std::filesystem::path(options.out).replace_extension(".steps.csv").string());
+  options.log = take("--log").value_or(autocal::StepLogPath(options.out).string());
   if (auto dialect = take("--dialect")) options.dialect = *dialect;
   if (auto timeout = take("--timeout"))
     options.timeout = std::chrono::milliseconds(ParseCountOption("--timeout", *timeout, 1));

@@ -22,8 +22,10 @@ struct AutocalOptions {
   autocal::SweepSettings sweep;
   autocal::CableLoss loss;
   std::filesystem::path out;
-  std::optional<std::filesystem::path> into;
-  std::filesystem::path log;  // beside `out` unless given
+  std::optional<std::filesystem::path> into;  // the table to add to; `out` itself for a bare --into
+  bool replace = false;                        // an existing `out` may be replaced
+  std::filesystem::path log;                   // beside `out` unless given
+  std::optional<std::filesystem::path> refit;  // a step log to rebuild the columns from, instead of a run
 };
 
 // A command line that cannot be used; the message says why.

@@ -2,13 +2,17 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <fstream>
+#include <optional>
 #include <ostream>
+#include <sstream>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -102,14 +106,17 @@ class Receiver {
 
   const TRadioDevice& Device() const { return device_; }
 
+  // Each checks the connection after its call: a lost classic receiver shows
+  // only in the call that failed.
   void Tune(int64_t hz) {
+    const bool tuned = device_.Driver->SetFrequency(EncodeFrequencyWord(hz));
     CheckConnected();
-    if (!device_.Driver->SetFrequency(EncodeFrequencyWord(hz)))
-      throw std::runtime_error(Describe(device_) + " refused to tune to " + HzText(hz));
+    if (!tuned) throw std::runtime_error(Describe(device_) + " refused to tune to " + HzText(hz));
   }
   int Read() {
+    const int raw = device_.Driver->GetRawSignalStrength();
     CheckConnected();
-    return device_.Driver->GetRawSignalStrength();
+    return raw;
   }
 
  private:
@@ -130,6 +137,12 @@ class Table {
   }
   ~Table() { Unload(handle_); }
 
+  bool HasColumn(const std::string& receiver, int32_t mode, int64_t hz) const {
+    std::vector<int64_t> frequencies(std::max(0, GetFrequencies(handle_, receiver.c_str(), mode, nullptr, 0)) / 8);
+    GetFrequencies(handle_, receiver.c_str(), mode, frequencies.data(),
+                   static_cast<uint32_t>(frequencies.size() * sizeof(int64_t)));
+    return std::find(frequencies.begin(), frequencies.end(), hz) != frequencies.end();
+  }
   void PutColumn(const std::string& receiver, int32_t mode, int64_t hz, const autocal::LevelColumn& column) {
     if (PutDBMs(handle_, receiver.c_str(), mode, hz, column.levels.data()) != CAL_OK)
       throw std::runtime_error("the column at " + HzText(hz) + " was refused by the calibration library");
@@ -143,12 +156,29 @@ class Table {
   int32_t handle_;
 };
 
+// One line per column, the same for a run and a refit; `took` is the
+// sweep's time, none for a column rebuilt from a log.
 std::string Summary(int64_t hz, const autocal::FrequencySweep& sweep, const autocal::LevelColumn& column,
-                    Clock::duration took) {
-  return Format("%s: %zu steps in %.2f s, %.1f..%.1f dBm for raw %d..%d", HzText(hz).c_str(),
-                sweep.Steps().size(), std::chrono::duration<double>(took).count(),
-                column.levels[column.lowestRaw], column.levels[column.highestRaw], column.lowestRaw,
-                column.highestRaw);
+                    std::optional<Clock::duration> took, bool replaced) {
+  const std::string time =
+      took ? Format("in %.2f s", std::chrono::duration<double>(*took).count()) : std::string("from the log");
+  return Format("%s: %zu steps %s, %.1f..%.1f dBm for raw %d..%d%s", HzText(hz).c_str(), sweep.Steps().size(),
+                time.c_str(), column.levels[column.lowestRaw], column.levels[column.highestRaw],
+                column.lowestRaw, column.highestRaw, replaced ? ", replacing the column that was there" : "");
+}
+
+// Why `path` cannot be written, in the system's words; empty when it can.
+// Leaves nothing behind.
+std::string WhyNotWritable(const std::filesystem::path& path) {
+  std::error_code ignored;
+  if (!path.has_filename() || std::filesystem::is_directory(path, ignored)) return "it is a folder";
+  const bool existed = std::filesystem::exists(path, ignored);
+  errno = 0;
+  std::FILE* file = std::fopen(path.string().c_str(), "ab");
+  if (!file) return std::strerror(errno);
+  std::fclose(file);
+  if (!existed) std::filesystem::remove(path, ignored);
+  return {};
 }
 
 // What a run leaves behind, for its last message.
@@ -184,10 +214,9 @@ class Run {
         out_(out),
         progress_(progress),
         log_(options.log) {
-    if (!log_) throw std::runtime_error("cannot write the step log " + options.log.string());
-    log_ << autocal::StepLogHeader({generator.Identify(), generator.Address(), Describe(receiver_.Device()),
-                                    autocal::SettingsText(options.mode, options.sweep, options.loss)})
-         << std::flush;
+    log_.StartRun({generator.Identify(), generator.Address(), Describe(receiver_.Device()),
+                   autocal::SettingsText(options.mode, options.sweep, options.loss), "orvanta-autocal",
+                   options.out.string()});
   }
 
   void Calibrate(int64_t hz) {
@@ -211,11 +240,12 @@ class Run {
            StopIfInterrupted(record_);
          },
          [&] { return receiver_.Read(); }, [&](const autocal::Step& step) { StepTaken(hz, sweep, step); }});
+    const bool replaced = table_.HasColumn(receiver_.Device().Name, options_.mode, hz);
     table_.PutColumn(receiver_.Device().Name, options_.mode, hz, column);
     table_.Save(options_.out);
     ++record_.columns;
     ClearProgress();
-    out_ << Summary(hz, sweep, column, Clock::now() - start) << std::endl;
+    out_ << Summary(hz, sweep, column, Clock::now() - start, replaced) << std::endl;
   }
 
   void ClearProgress() {
@@ -230,7 +260,7 @@ class Run {
   }
 
   void StepTaken(int64_t hz, const autocal::FrequencySweep& sweep, const autocal::Step& step) {
-    log_ << autocal::StepLogRow(hz, options_.mode, step) << std::flush;
+    log_.Write(hz, receiver_.Device().Name, options_.mode, step);
     if (progress_)
       out_ << Format("\r\033[K%s: step %zu, %.1f dBm, raw %g", HzText(hz).c_str(), sweep.Steps().size() + 1,
                      step.receiverDbm, step.Median())
@@ -244,7 +274,7 @@ class Run {
   Table table_;
   std::ostream& out_;
   bool progress_;
-  std::ofstream log_;
+  autocal::StepLog log_;
 };
 
 // Output off, over a new connection when the old one has failed. The reason
@@ -265,6 +295,55 @@ std::string SwitchOff(instruments::SignalGenerator& generator, const Reconnect& 
 }
 
 }  // namespace
+
+void CheckOutputs(const AutocalOptions& options) {
+  for (const auto& [option, path] : {std::pair{"--out", options.out}, {"--log", options.log}}) {
+    if (path.empty()) continue;  // no log for a refit
+    if (const std::string why = WhyNotWritable(path); !why.empty())
+      throw std::runtime_error(std::string(option) + ": cannot write " + path.string() + ": " + why);
+  }
+}
+
+void RefitFromLog(const AutocalOptions& options, std::ostream& out) {
+  std::ifstream file(*options.refit);
+  if (!file) throw std::runtime_error("cannot read " + options.refit->string() + ": " + std::strerror(errno));
+  std::stringstream text;
+  text << file.rdbuf();
+  std::vector<autocal::LoggedRun> runs;
+  try {
+    runs = autocal::ParseStepLog(text.str());
+  } catch (const std::invalid_argument& error) {
+    throw std::runtime_error(options.refit->string() + ": " + error.what());
+  }
+  Table table(options.into);
+  int columns = 0;
+  for (const autocal::LoggedRun& run : runs) {
+    for (auto first = run.steps.begin(); first != run.steps.end();) {
+      const auto sameColumn = [&](const autocal::LoggedStep& step) {
+        return step.hz == first->hz && step.mode == first->mode && step.receiver == first->receiver;
+      };
+      const auto end = std::find_if_not(first, run.steps.end(), sameColumn);
+      // Replayed through the planner a run uses: the column is complete when
+      // the planner has no step left to ask for.
+      autocal::FrequencySweep sweep(run.settings, first->step.generatorDbm - first->step.receiverDbm);
+      for (auto step = first; step != end; ++step) sweep.Record(step->step);
+      if (sweep.Next()) {
+        out << Format("%s: %zu steps in the log, incomplete; not written", HzText(first->hz).c_str(),
+                      sweep.Steps().size())
+            << std::endl;
+      } else {
+        const autocal::LevelColumn column = sweep.Fit();
+        const bool replaced = table.HasColumn(first->receiver, first->mode, first->hz);
+        table.PutColumn(first->receiver, first->mode, first->hz, column);
+        out << Summary(first->hz, sweep, column, std::nullopt, replaced) << std::endl;
+        ++columns;
+      }
+      first = end;
+    }
+  }
+  if (columns == 0) throw std::runtime_error(options.refit->string() + " holds no complete frequency");
+  table.Save(options.out);
+}
 
 void RunAutocal(const AutocalOptions& options, instruments::SignalGenerator& generator,
                 std::span<TVelkaro_API* const> drivers, std::ostream& out, bool progress,

@@ -29,6 +29,16 @@ class RunInterrupted : public std::runtime_error {
   int signal_;
 };
 
+// Raises std::runtime_error, with the system's reason, when the CAL file or
+// the step log cannot be written: before anything else is touched.
+void CheckOutputs(const AutocalOptions& options);
+
+// --refit: the columns of every frequency the step log holds completely,
+// fitted as a run fits them, one summary line each (and one for each
+// incomplete frequency, which is left out). Raises std::runtime_error when
+// the log cannot be read or holds no complete frequency.
+void RefitFromLog(const AutocalOptions& options, std::ostream& out);
+
 // Raises std::runtime_error (or instruments::GeneratorError) with a message
 // for the operator; the table file then holds the columns finished before.
 // `progress`: a line rewritten after every step (a terminal), else nothing.

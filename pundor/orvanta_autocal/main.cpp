@@ -19,6 +19,11 @@ int main(int argc, char** argv) {
   platform::CatchInterrupts();
   try {
     const AutocalOptions options = ParseAutocalOptions(arguments);
+    CheckOutputs(options);
+    if (options.refit) {
+      RefitFromLog(options, std::cout);
+      return 0;
+    }
     const instruments::Dialect* dialect = &instruments::StandardScpi();
     if (!options.dialect.empty() && !(dialect = instruments::FindDialect(options.dialect)))
       throw UsageError("--dialect: no dialect \"" + options.dialect + "\"");

@@ -177,11 +177,27 @@ int32_t TVelkaro_Vk::SetBFOOffset(int32_t offset) {
 int32_t TVelkaro_Vk::SetIFShift(int32_t shift) { return IsOpen() ? fn_->SetIFShift(device_, shift) : 0; }
 int32_t TVelkaro_Vk::SetAGC(int32_t setting) { return IsOpen() ? fn_->SetAGC(device_, setting) : 0; }
 int32_t TVelkaro_Vk::SetIFGain(int32_t gain) { return IsOpen() ? fn_->SetIFGain(device_, gain) : 0; }
-int32_t TVelkaro_Vk::SetFrequency(uint32_t word) { return IsOpen() ? fn_->SetFrequency(device_, word) : 0; }
+int32_t TVelkaro_Vk::SetFrequency(uint32_t word) {
+  return IsOpen() ? CloseIfLost(fn_->SetFrequency(device_, word)) : 0;
+}
 uint32_t TVelkaro_Vk::GetFrequency() { return IsOpen() ? fn_->GetFrequency(device_) : 0; }
 int32_t TVelkaro_Vk::GetRawSignalStrength() {
-  return IsOpen() ? ClampRaw(fn_->GetRawSignalStrength(device_)) : 0;
+  return IsOpen() ? ClampRaw(CloseIfLost(fn_->GetRawSignalStrength(device_))) : 0;
 }
 bool TVelkaro_Vk::IsDeviceConnected() { return IsOpen(); }
-int32_t TVelkaro_Vk::SetMode(int32_t mode) { return IsOpen() ? fn_->SetMode(device_, mode) : 0; }
+int32_t TVelkaro_Vk::SetMode(int32_t mode) { return IsOpen() ? CloseIfLost(fn_->SetMode(device_, mode)) : 0; }
+
+// The classic library cannot say whether its receiver is still there, but a
+// receiver that is gone fails every call: a tuned receiver always has a
+// frequency, and re-tuning it to that frequency always succeeds. A receiver
+// that is merely switched off reads 0 and still answers both.
+bool TVelkaro_Vk::StillAnswers() {
+  const uint32_t word = fn_->GetFrequency(device_);
+  return word != 0 && fn_->SetFrequency(device_, word) != 0;
+}
+
+int32_t TVelkaro_Vk::CloseIfLost(int32_t result) {
+  if (result == 0 && !StillAnswers()) CloseDevice();
+  return result;
+}
 int32_t TVelkaro_Vk::GetMode() { return IsOpen() ? fn_->GetMode(device_) & 0xFF : kModeDefault; }

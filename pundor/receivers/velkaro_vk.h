@@ -58,7 +58,9 @@ class TVelkaro_Vk : public TVelkaro_API {
   int32_t SetFrequency(uint32_t word) override;
   uint32_t GetFrequency() override;
   int32_t GetRawSignalStrength() override;
-  // True while a device is open: the classic library cannot tell.
+  // True while a device is open: the classic library cannot tell. A reading
+  // of 0 or a refused tuning or mode that turns out to come from a receiver
+  // that no longer answers closes the device, so that it reads as lost.
   bool IsDeviceConnected() override;
   int32_t SetMode(int32_t mode) override;
   int32_t GetMode() override;
@@ -70,6 +72,9 @@ class TVelkaro_Vk : public TVelkaro_API {
   // model code.
   bool DescribeDevice(int32_t handle, int32_t number, TRadioDevice& record);
   void CloseDevice();
+  bool StillAnswers();
+  // Passes a library result on, closing the device when a 0 meant it is gone.
+  int32_t CloseIfLost(int32_t result);
 
   std::unique_ptr<Functions> fn_;
 };

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "autocal/cable_loss.h"
@@ -95,7 +98,7 @@ TEST(CableLoss, TableInterpolatesInFrequencyAndHoldsItsEnds) {
   EXPECT_DOUBLE_EQ(loss.At(65'000'000), 4.0);
   EXPECT_DOUBLE_EQ(loss.At(1'000), 1.0);
   EXPECT_DOUBLE_EQ(loss.At(2'000'000'000), 5.0);
-  EXPECT_EQ(loss.Describe(), "table of 3 frequencies");
+  EXPECT_EQ(loss.Describe(), "table 10000000 Hz 1 dB; 30000000 Hz 3 dB; 100000000 Hz 5 dB");
   EXPECT_EQ(CableLoss(2.5).Describe(), "2.5 dB");
   EXPECT_DOUBLE_EQ(CableLoss(2.5).At(145'000'000), 2.5);
 
@@ -108,17 +111,68 @@ TEST(CableLoss, TableInterpolatesInFrequencyAndHoldsItsEnds) {
   EXPECT_THROW(ParseLossTable("# nothing\n"), std::invalid_argument);
 }
 
-TEST(StepLog, HeaderCommentsThenOneRowPerStepWithEveryReading) {
-  const std::string header = StepLogHeader(
-      {"Simulated,SG-1,0001,1.0", "tcp://127.0.0.1:5025", "Halv-A1 classic:1", "levels -130:-10"});
-  EXPECT_EQ(header,
-            "# Orvanta automatic calibration steps\n"
-            "# generator: Simulated,SG-1,0001,1.0 at tcp://127.0.0.1:5025\n"
-            "# receiver: Halv-A1 classic:1\n"
-            "# settings: levels -130:-10\n"
-            "frequency_hz,mode,generator_dbm,receiver_dbm,raw...\n");
-  EXPECT_EQ(StepLogRow(14'200'000, 1, {-123.5, -130, {3, 5, 4}}), "14200000,AM,-123.50,-130.00,3,5,4\n");
-  EXPECT_EQ(StepLogRow(7'000'000, -1, {-10, -10, {200}}), "7000000,DEFAULT,-10.00,-10.00,200\n");
+TEST(StepLog, RunsAppendAsCsvSectionsThatReadBackIntoTheSameColumn) {
+  SweepSettings settings;
+  settings.fromDbm = -130.25;
+  settings.readings = 3;
+  const CableLoss loss({{10'000'000, 1}, {30'000'000, 3}});
+  const LogHeader header{"Simulated,SG-1,0001,1.0\n",     "tcp://127.0.0.1:5025", "Halv-A1",
+                         SettingsText(1, settings, loss), "orvanta-autocal",      "/tmp/a.cal",
+                         std::chrono::sys_days(std::chrono::year(2026) / 12 / 7) + std::chrono::hours(19)};
+  const std::string text = StepLogHeader(header);
+  EXPECT_EQ(text.substr(0, text.find("# program")),
+            "\"# Orvanta automatic calibration steps, run started: 2026-12-07 19:00:00 UTC\"\n\"");
+  EXPECT_NE(text.find("\n\"# generator: Simulated,SG-1,0001,1.0  at tcp://127.0.0.1:5025\"\n"), std::string::npos);
+  EXPECT_NE(text.find("loss table 10000000 Hz 1 dB; 30000000 Hz 3 dB\"\n"), std::string::npos) << text;
+  EXPECT_TRUE(text.ends_with("\nfrequency_hz,generator_dbm,level_dbm,receiver,mode,reading_1,reading_2,reading_3\n"));
+  EXPECT_EQ(StepLogRow(14'200'000, "Halv,\"A\"", 1, {-123.5, -130, {3, 5, 4}}),
+            "14200000,-123.5,-130,\"Halv,\"\"A\"\"\",AM,3,5,4\n");
+
+  // Two runs while the table has no name, then one after it got one: all
+  // three beside it, after what was there.
+  const std::filesystem::path table = std::filesystem::temp_directory_path() / "orvanta-step-log.cal";
+  std::filesystem::remove(StepLogPath(table));
+  std::ofstream(StepLogPath(table)) << "\"# an earlier run\"\n";
+  StepLog log;
+  std::vector<LevelColumn> live;
+  for (int run = 0; run < 3; ++run) {
+    if (run == 2) log.MoveBeside(table);
+    log.StartRun(header);
+    FrequencySweep sweep(settings, 2);
+    live.push_back(RunSweep(sweep, {[](double) {},
+                                    {},
+                                    [&] { return ClippedRaw(sweep.Next()->receiverDbm + 0.3 * run); },
+                                    [&](const Step& step) { log.Write(7'000'000, "Halv-A1", 1, step); }}));
+  }
+  EXPECT_EQ(log.File(), StepLogPath(table));
+  std::ifstream file(log.File());
+  const std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::filesystem::remove(log.File());
+  EXPECT_TRUE(written.starts_with("\"# an earlier run\"\n\"# Orvanta"));
+
+  const std::vector<LoggedRun> runs = ParseStepLog(written);
+  ASSERT_EQ(runs.size(), 3u);
+  for (std::size_t run = 0; run < runs.size(); ++run) {
+    EXPECT_EQ(runs[run].settings.fromDbm, -130.25);
+    EXPECT_EQ(runs[run].settings.readings, 3);
+    FrequencySweep replay(runs[run].settings, 2);
+    for (const LoggedStep& logged : runs[run].steps) {
+      EXPECT_EQ(logged.hz, 7'000'000);
+      EXPECT_EQ(logged.receiver, "Halv-A1");
+      EXPECT_EQ(logged.mode, 1);
+      replay.Record(logged.step);
+    }
+    EXPECT_FALSE(replay.Next());
+    EXPECT_EQ(replay.Fit().levels, live[run].levels) << "run " << run;
+  }
+  try {
+    ParseStepLog(written.substr(0, written.rfind('\n', written.size() - 2) + 1) + "7000000,-12,x\n");
+    FAIL();
+  } catch (const std::invalid_argument& error) {
+    EXPECT_STREQ(error.what(), ("line " + std::to_string(std::count(written.begin(), written.end(), '\n')) +
+                                ": not a step of the header row's columns")
+                                   .c_str());
+  }
 
   EXPECT_EQ(ParseMode("am"), 1);
   EXPECT_EQ(ParseMode("FMW"), 3);

@@ -93,7 +93,7 @@ TEST_F(AutoCalWindowTest, CalibratesEachFrequencyIntoTheTableAndSwitchesTheOutpu
   std::string line, lastRow;
   int rows = 0;
   while (std::getline(log, line))
-    if (!line.empty() && line[0] != '#' && line.rfind("frequency_hz", 0) != 0) ++rows, lastRow = line;
+    if (!line.empty() && line[0] != '"' && line.rfind("frequency_hz", 0) != 0) ++rows, lastRow = line;
   EXPECT_GT(rows, 20);
   EXPECT_EQ(lastRow.rfind("14200000,", 0), 0u) << lastRow;
 
@@ -242,9 +242,8 @@ TEST_F(AutoCalWindowTest, AGeneratorGoneForGoodIsNamedWithTheLevelItMayStillGive
   EXPECT_NE(message.find("The generator's output could not be switched off and may still be on at "),
             std::string::npos)
       << message;
-  EXPECT_NE(message.find("Signal generator " + address + ": cannot connect: connection refused"),
-            std::string::npos)
-      << message;
+  // Refused, or taken by the dying server and dropped: either way it is named.
+  EXPECT_NE(message.find(" dBm:\nSignal generator " + address), std::string::npos) << message;
   EXPECT_TRUE(Progress().contains(QStringLiteral("may still be on"))) << Progress().toStdString();
   EXPECT_EQ(Frequencies(), std::vector<int64_t>{7'050'000});
 }

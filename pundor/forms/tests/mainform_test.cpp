@@ -635,15 +635,29 @@ TEST_F(MainWindowTest, DoNotWaitCancelsAnOpenFileDialog) {
   EXPECT_FALSE(form->TableLoaded);
 }
 
-TEST_F(MainWindowTest, AClassicReceiverIsNeverReportedLost) {
+TEST_F(MainWindowTest, AClassicReceiverSwitchedOffStaysButOneUnpluggedIsWaitedFor) {
   CreateWindow();
   SimulatorControl classic("drovapi32.dll");
   OpenReceiver(kClassicA1Row);
-  classic.SetPlugged("classic:1", false);
-  EXPECT_TRUE(form->CheckConnection());
+  form->OpenDriver->SetPower(false);
   form->TTimer();
+  EXPECT_TRUE(form->CheckConnection());
   EXPECT_NE(form->OpenDriver, nullptr);
   EXPECT_TRUE(platform::Form::ModalForms().empty());
+  form->OpenDriver->SetPower(true);
+
+  classic.SetPlugged("classic:1", false);
+  bool waitShown = false;
+  WhenReconnectShown([&](TReconnectForm* wait) {
+    waitShown = true;
+    classic.SetPlugged("classic:1", true);
+    EXPECT_TRUE(WaitUntil([wait] { return wait->Result() == ModalResult::Ok; }, 3000));
+  });
+  form->TTimer();  // reads 0 and finds the receiver gone
+  form->TTimer();  // the next tick waits for it
+  EXPECT_TRUE(waitShown);
+  ASSERT_NE(form->OpenDriver, nullptr);
+  EXPECT_TRUE(form->OpenDriver->IsDeviceConnected());
 }
 
 // ---------------------------------------------------------------- frequency field, lists, caption strip

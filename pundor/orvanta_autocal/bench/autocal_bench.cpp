@@ -59,7 +59,8 @@ void CalibrateOneFrequency(benchmark::State& state, const char* receiver, const 
   TVelkaro_API* const drivers[] = {&classic, &c4};
   const std::vector<std::string> arguments = {
       "--generator",   "state", "--receiver", receiver,   "--mode", mode,
-      "--frequencies", "14.2M", "--levels",   "-130:-10", "--out",  (folder / "bench.cal").string()};
+      "--frequencies", "14.2M", "--levels",   "-130:-10", "--out",  (folder / "bench.cal").string(),
+      "--replace"};
   const AutocalOptions options = ParseAutocalOptions(arguments);
   std::ostream discard(nullptr);
   for (auto _ : state) RunAutocal(options, generator, drivers, discard, false);

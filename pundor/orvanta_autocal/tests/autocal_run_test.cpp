@@ -9,8 +9,10 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -193,18 +195,23 @@ TEST_F(AutocalRun, ThreeNoisyReceiversInTwoModesAtFiveFrequenciesMatchTheirModel
   std::vector<std::string> lines;
   while (std::getline(log, line)) lines.push_back(line);
   ASSERT_GT(lines.size(), 5u);
-  EXPECT_EQ(lines[1], "# generator: Simulated,SG-1,0001,1.0 at fake://sg");
-  EXPECT_EQ(lines[2], "# receiver: HalvoC4 C4000815");
-  EXPECT_EQ(lines[4], "frequency_hz,mode,generator_dbm,receiver_dbm,raw...");
-  EXPECT_EQ(lines[5].rfind("1000000,FMW,-130.00,-130.00,", 0), 0u) << lines[5];
-  EXPECT_EQ(std::count(lines[5].begin(), lines[5].end(), ','), 4 + 9 - 1);  // 9 readings by default
-  EXPECT_LE(lines.size() - 5, 5u * 60);
+  ASSERT_GT(lines.size(), 7u);
+  EXPECT_EQ(lines[2], "\"# output: " + table.string() + "\"");
+  EXPECT_EQ(lines[3], "\"# generator: Simulated,SG-1,0001,1.0 at fake://sg\"");
+  EXPECT_EQ(lines[4], "\"# receiver: HalvoC4 C4000815\"");
+  EXPECT_EQ(lines[7].rfind("1000000,-130,-130,HalvoC4,FMW,", 0), 0u) << lines[7];
+  EXPECT_EQ(std::count(lines[7].begin(), lines[7].end(), ','), 5 + 9 - 1);  // 9 readings by default
+  EXPECT_LE(lines.size() - 7, 5u * 60);
 }
 
 struct Failure {
   const char* what;
   std::function<void(FakeGenerator&)> breakAtSixtiethLevel;
   const char* message;
+  const char* receiver = "C4000815";
+  const char* mode = "FMW";
+  const char* tableName = "HalvoC4";
+  int32_t code = 3;
 };
 
 // Each failure in the middle of the second frequency: the run ends with the
@@ -224,6 +231,11 @@ TEST_F(AutocalRun, AFailureMidRunEndsWithItsMessageOutputOffAndOnlyFinishedColum
          sim::UpdateState(state, [](sim::SharedState& shared) { shared.SetPlugged("C4000815", false); });
        },
        "lost the connection to HalvoC4 C4000815 (unplugged?)"},
+      {"classic unplugged",
+       [&](FakeGenerator&) {
+         sim::UpdateState(state, [](sim::SharedState& shared) { shared.SetPlugged("classic:2", false); });
+       },
+       "lost the connection to Halv-B3 (unplugged?)", "Halv-B3", "AM", "Halv-B3", 1},
   };
   for (const Failure& failure : failures) {
     SCOPED_TRACE(failure.what);
@@ -235,11 +247,11 @@ TEST_F(AutocalRun, AFailureMidRunEndsWithItsMessageOutputOffAndOnlyFinishedColum
     };
     const fs::path out = folder_ / (std::string(failure.what) + ".cal");
     const std::string message =
-        Run({"--generator", "fake://sg", "--receiver", "C4000815", "--mode", "FMW", "--frequencies",
-             "10M,20M,30M", "--levels", "-130:-10", "--out", out.string()});
+        Run({"--generator", "fake://sg", "--receiver", failure.receiver, "--mode", failure.mode,
+             "--frequencies", "10M,20M,30M", "--levels", "-130:-10", "--out", out.string()});
     EXPECT_NE(message.find(failure.message), std::string::npos) << message;
     EXPECT_EQ(generator.calls.back(), "output off");
-    EXPECT_EQ(Frequencies(out, "HalvoC4", 3), std::vector<int64_t>{10'000'000});
+    EXPECT_EQ(Frequencies(out, failure.tableName, failure.code), std::vector<int64_t>{10'000'000});
     EXPECT_EQ(output.str().find("10 MHz: "), 0u) << output.str();
     output.str("");
   }
@@ -264,6 +276,35 @@ TEST_F(AutocalRun, AFailureMidRunEndsWithItsMessageOutputOffAndOnlyFinishedColum
                  "10M,20M", "--levels", "-130:-10", "--out", (folder_ / "reconnected.cal").string()}),
             "fake://sg closed the connection (*OPC?)");
   EXPECT_EQ(callsAfterwards, std::vector<std::string>{"connected"});
+
+  // When the new connection is refused too, the message says so, naming the
+  // generator and the level it may still give.
+  const int unused = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(unused, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  socklen_t size = sizeof local;
+  getsockname(unused, reinterpret_cast<sockaddr*>(&local), &size);
+  close(unused);  // nobody listens there
+  const std::string refused = "tcp://127.0.0.1:" + std::to_string(ntohs(local.sin_port));
+  reconnect = [&] { return instruments::ConnectGenerator(refused, std::chrono::seconds(2)); };
+  generator = FakeGenerator();
+  generator.state = state;
+  generator.onLevel = [&](int levels) {
+    if (levels == 60) generator.failure = "fake://sg closed the connection";
+  };
+  const std::string message =
+      Run({"--generator", "fake://sg", "--receiver", "C4000815", "--mode", "FMW", "--frequencies", "10M,20M",
+           "--levels", "-130:-10", "--out", (folder_ / "reconnect-refused.cal").string()});
+  EXPECT_EQ(message.rfind("fake://sg closed the connection (*OPC?)\nThe generator's output could not be switched "
+                          "off and may still be on at ",
+                          0),
+            0u)
+      << message;
+  EXPECT_TRUE(message.ends_with(" dBm (fake://sg): Signal generator " + refused +
+                                ": cannot connect: connection refused"))
+      << message;
 }
 
 TEST_F(AutocalRun, WhatCannotWorkIsRefusedBeforeTheGeneratorIsTouched) {
@@ -292,6 +333,8 @@ TEST_F(AutocalRun, WhatCannotWorkIsRefusedBeforeTheGeneratorIsTouched) {
 TEST(AutocalOptions, EveryOptionIsReadAndAnUnusableLineSaysWhy) {
   const std::string table = (fs::temp_directory_path() / "orvanta-autocal-loss.csv").string();
   std::ofstream(table) << "frequency,loss\n10M,1\n30M,3\n";
+  const std::string old = (fs::temp_directory_path() / "orvanta-autocal-old.cal").string();
+  std::ofstream(old) << "";
   const std::vector<std::string> arguments = {"--generator",   "tcp://127.0.0.1:5025",
                                               "--receiver",    "C4000815",
                                               "--mode",        "fmw",
@@ -302,11 +345,12 @@ TEST(AutocalOptions, EveryOptionIsReadAndAnUnusableLineSaysWhy) {
                                               "--average",     "7",
                                               "--loss-table",  table,
                                               "--out",         "a/b.cal",
-                                              "--into",        "old.cal",
+                                              "--into",        old,
                                               "--log",         "steps.csv",
                                               "--timeout",     "900"};
   const AutocalOptions options = ParseAutocalOptions(arguments);
   fs::remove(table);
+  fs::remove(old);
   EXPECT_EQ(options.generator, "tcp://127.0.0.1:5025");
   EXPECT_EQ(options.mode, 3);
   EXPECT_EQ(options.frequencies, (std::vector<int64_t>{7'050'000, 145'500'000, 1'000'000'000}));
@@ -317,7 +361,7 @@ TEST(AutocalOptions, EveryOptionIsReadAndAnUnusableLineSaysWhy) {
   EXPECT_EQ(options.sweep.readings, 7);
   EXPECT_DOUBLE_EQ(options.loss.At(20'000'000), 2);
   EXPECT_EQ(options.out, "a/b.cal");
-  EXPECT_EQ(options.into, fs::path("old.cal"));
+  EXPECT_EQ(options.into, fs::path(old));
   EXPECT_EQ(options.log, "steps.csv");
   EXPECT_EQ(options.timeout.count(), 900);
 
@@ -351,6 +395,8 @@ TEST(AutocalOptions, EveryOptionIsReadAndAnUnusableLineSaysWhy) {
       },
       UsageError);
   EXPECT_EQ(refusal({"--speed", "2"}), "unknown option --speed");
+  EXPECT_EQ(refusal({"--refit", "x.steps.csv"}), "--frequencies does not go with --refit");
+  EXPECT_EQ(refusal({"--into", "--replace"}), "--into: x.cal does not exist");
   EXPECT_EQ(refusal({"--step"}), "--step needs a value");
 }
 
@@ -435,8 +481,8 @@ TEST_F(AutocalRun, StopSignalsAndAVanishedGeneratorEndTheCommandAsAnOperatorExpe
   EXPECT_NE(errors.find("The generator's output could not be switched off and may still be on at "),
             std::string::npos)
       << errors;
-  EXPECT_NE(errors.find(" dBm (" + server->Address() + "): Signal generator " + server->Address() +
-                        ": cannot connect: connection refused\n"),
+  // Refused, or taken by a dying server and dropped: either way it is named.
+  EXPECT_NE(errors.find(" dBm (" + server->Address() + "): Signal generator " + server->Address()),
             std::string::npos)
       << errors;
   EXPECT_TRUE(sim::LoadState(folder_ / "state").outputOn) << "nothing could reach it";
@@ -464,6 +510,142 @@ TEST_F(AutocalRun, ASilentGeneratorEndsTheCommandWithOneLineAfterOneTimeOut) {
                                         ", command \"*IDN?\": no answer within 700 ms\n");
   EXPECT_EQ(status, 1);
   close(silent);
+}
+
+struct Ended {
+  int code;
+  std::string output;  // stdout and stderr
+};
+
+// The orvanta-autocal built beside this test program.
+Ended RunProgram(const std::vector<std::string>& arguments) {
+  std::string command = "'" + (fs::read_symlink("/proc/self/exe").parent_path() / "orvanta-autocal").string() + "'";
+  for (const std::string& argument : arguments) command += " '" + argument + "'";
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  std::string output;
+  char buffer[4096];
+  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  const int status = pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+std::string FileText(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+// Runs into one table: an existing table is never replaced unasked, each run
+// appends to the log, and the log alone rebuilds the same table.
+TEST_F(AutocalRun, EveryRunKeepsWhatWasThereAndTheLogAloneRebuildsTheTable) {
+  sim::testing::GeneratorServerProcess server;
+  const fs::path table = folder_ / "a.cal", log = folder_ / "a.steps.csv";
+  auto run = [&](const std::string& frequencies, std::vector<std::string> more = {}) {
+    std::vector<std::string> arguments = {"--generator", server.Address(), "--receiver",    "Halv-B3",
+                                          "--mode",      "AM",             "--frequencies", frequencies,
+                                          "--levels",    "-130:-10",       "--out",         table.string()};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return RunProgram(arguments);
+  };
+  Ended ended = run("10M,20M");
+  ASSERT_EQ(ended.code, 0) << ended.output;
+
+  const std::string tableBefore = FileText(table), logBefore = FileText(log);
+  ended = run("30M");
+  EXPECT_EQ(ended.code, 2);
+  EXPECT_NE(ended.output.find("give --into to add the columns to it or --replace to start afresh"),
+            std::string::npos)
+      << ended.output;
+  ended = run("5G", {"--into"});  // beyond its range: fails at once
+  EXPECT_EQ(ended.code, 1) << ended.output;
+  EXPECT_EQ(FileText(table), tableBefore);
+  EXPECT_EQ(FileText(log), logBefore);
+
+  ended = run("20M,30M", {"--into"});
+  ASSERT_EQ(ended.code, 0) << ended.output;
+  const std::vector<std::string> summary = Lines(ended.output);
+  ASSERT_EQ(summary.size(), 2u) << ended.output;
+  EXPECT_TRUE(summary[0].starts_with("20 MHz: ") && summary[0].ends_with(", replacing the column that was there"))
+      << summary[0];
+  EXPECT_EQ(summary[1].find("replacing"), std::string::npos) << summary[1];
+  EXPECT_EQ(Frequencies(table, "Halv-B3", 1), (std::vector<int64_t>{10'000'000, 20'000'000, 30'000'000}));
+
+  // Two run sections, each a header row naming every field of its rows.
+  const std::vector<std::string> lines = Lines(FileText(log));
+  EXPECT_TRUE(FileText(log).starts_with(logBefore));
+  int sections = 0;
+  std::size_t fields = 0;
+  for (const std::string& line : lines) {
+    ASSERT_FALSE(line.empty());
+    const std::size_t count = std::count(line.begin(), line.end(), ',') + 1;
+    if (line.starts_with("frequency_hz,")) {
+      ++sections;
+      fields = count;
+      EXPECT_TRUE(line.ends_with(",reading_9"));
+    } else if (line[0] != '"') {
+      EXPECT_EQ(count, fields) << line;
+    }
+  }
+  EXPECT_EQ(sections, 2);
+
+  // The log rebuilds the table the runs wrote, with the same summary lines
+  // (less the time taken).
+  ended = RunProgram({"--refit", log.string(), "--out", (folder_ / "b.cal").string()});
+  ASSERT_EQ(ended.code, 0) << ended.output;
+  EXPECT_EQ(FileText(folder_ / "b.cal"), FileText(table));
+  const std::vector<std::string> refitted = Lines(ended.output);
+  ASSERT_EQ(refitted.size(), 4u) << ended.output;
+  auto withoutTime = [](std::string line) {
+    const std::size_t in = line.find(" in ");
+    return line.replace(in, line.find(',') - in, " from the log");
+  };
+  EXPECT_EQ(refitted[2], withoutTime(summary[0]));
+  EXPECT_EQ(refitted[3], withoutTime(summary[1]));
+
+  // A log cut short in its last frequency: that one is left out.
+  std::ofstream(folder_ / "cut.csv") << FileText(log).substr(0, FileText(log).size() - 200);
+  ended = RunProgram({"--refit", (folder_ / "cut.csv").string(), "--out", (folder_ / "b.cal").string()});
+  EXPECT_EQ(ended.code, 2) << ended.output;
+  ended = RunProgram(
+      {"--refit", (folder_ / "cut.csv").string(), "--out", (folder_ / "b.cal").string(), "--replace"});
+  EXPECT_EQ(ended.code, 0) << ended.output;
+  EXPECT_TRUE(Lines(ended.output).back().starts_with("30 MHz: ")) << ended.output;
+  EXPECT_TRUE(ended.output.ends_with(" steps in the log, incomplete; not written\n")) << ended.output;
+  EXPECT_EQ(Frequencies(folder_ / "b.cal", "Halv-B3", 1), (std::vector<int64_t>{10'000'000, 20'000'000}));
+}
+
+// Where the table or the log cannot go is found before the generator is
+// reached (nothing listens at its address), in the system's words.
+TEST_F(AutocalRun, AnOutputThatCannotBeWrittenIsRefusedBeforeTheGenerator) {
+  const std::vector<std::string> common = {"--generator", "tcp://127.0.0.1:1", "--receiver",    "Halv-B3",
+                                           "--mode",      "AM",                "--frequencies", "10M",
+                                           "--levels",    "-130:-10"};
+  const struct {
+    std::vector<std::string> arguments;
+    int code;
+    std::string message;
+  } cases[] = {
+      {{"--out", folder_.string() + "/"}, 2, "is a folder; give a file in it, such as NAME.cal"},
+      {{"--out", folder_.string()}, 2, "is a folder; give a file in it, such as NAME.cal"},
+      {{"--out", (folder_ / "none" / "a.cal").string()}, 1,
+       "--out: cannot write " + (folder_ / "none" / "a.cal").string() + ": No such file or directory"},
+      {{"--out", (folder_ / "a.cal").string(), "--log", (folder_ / "none" / "a.csv").string()}, 1,
+       "--log: cannot write " + (folder_ / "none" / "a.csv").string() + ": No such file or directory"},
+  };
+  for (const auto& refused : cases) {
+    std::vector<std::string> arguments = common;
+    arguments.insert(arguments.end(), refused.arguments.begin(), refused.arguments.end());
+    const Ended ended = RunProgram(arguments);
+    EXPECT_EQ(ended.code, refused.code) << ended.output;
+    EXPECT_NE(ended.output.find(refused.message), std::string::npos) << ended.output;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1) << "only the scenario";
 }
 
 }  // namespace

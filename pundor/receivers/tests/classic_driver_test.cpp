@@ -189,7 +189,7 @@ TEST_F(ClassicDriver, PassesTheLibraryResultsOn) {
   EXPECT_EQ(driver.SetAtten(true), 0);
 }
 
-TEST_F(ClassicDriver, ReadsTheGeneratorAndIgnoresAnUnplug) {
+TEST_F(ClassicDriver, ReadsTheGeneratorAndTellsAReceiverSwitchedOffFromOneUnplugged) {
   TVelkaro_Vk driver;
   SimControl sim("drovapi32.dll");
   ASSERT_TRUE(driver.Open(List(driver)[0]));
@@ -202,9 +202,26 @@ TEST_F(ClassicDriver, ReadsTheGeneratorAndIgnoresAnUnplug) {
   EXPECT_LT(strong - weak, 70);
   ASSERT_EQ(driver.SetAtten(true), 1);
   EXPECT_LT(driver.GetRawSignalStrength(), strong - 30);
-  sim.SetPlugged("classic:1", false);
-  EXPECT_TRUE(driver.IsDeviceConnected());
+  ASSERT_EQ(driver.SetPower(false), 1);
   EXPECT_EQ(driver.GetRawSignalStrength(), 0);
+  EXPECT_TRUE(driver.IsDeviceConnected());
+  ASSERT_EQ(driver.SetPower(true), 1);
+
+  sim.SetPlugged("classic:1", false);
+  EXPECT_TRUE(driver.IsDeviceConnected());  // nothing was asked of it yet
+  EXPECT_EQ(driver.GetRawSignalStrength(), 0);
+  EXPECT_FALSE(driver.IsDeviceConnected());
+  EXPECT_FALSE(driver.IsOpen());
+  sim.SetPlugged("classic:1", true);
+  ASSERT_TRUE(driver.Open(List(driver)[0]));
+  EXPECT_GT(driver.GetRawSignalStrength(), 0);
+
+  // A refused tuning is a loss only when the receiver no longer answers.
+  EXPECT_EQ(driver.SetFrequency(EncodeFrequencyWord(1'900'000'000)), 0);
+  EXPECT_TRUE(driver.IsDeviceConnected());
+  sim.SetPlugged("classic:1", false);
+  EXPECT_EQ(driver.SetFrequency(EncodeFrequencyWord(7'000'000)), 0);
+  EXPECT_FALSE(driver.IsDeviceConnected());
 }
 
 TEST_F(ClassicDriver, IsUnavailableWithoutItsLibrary) {
