@@ -127,7 +127,9 @@ TEST_F(ToolCsv, ImportRefusesBadInputWithTheLineAndWritesNothing) {
       {replaced(3, "Halv-A1,AM,7000000,256,-80.0"), ":5: raw '256' is not 0..255"},
       {replaced(3, "Halv-A1,SSB,7000000,3,-80.0"), ":5: unknown mode 'SSB'"},
       {replaced(3, ",AM,7000000,3,-80.0"), ":5: the receiver name is empty"},
-      {replaced(3, std::string(52, 'R') + ",AM,7000000,3,-80.0"), ":5: the receiver name is longer than 51"},
+      {replaced(3, "Halv-A1-left,AM,7000000,3,-80.0"),
+       ":5: the receiver name 'Halv-A1-left' has 12 characters: a CAL file keeps 7, so it would read back as "
+       "'Halv-A1'"},
       {replaced(3, "\"Halv-A1\"x,AM,7000000,3,-80.0"), ":5: text after the closing quote"},
       {replaced(255, "\"Halv-A1,AM,7000000,255,-80.0"), ":257: a quoted field is not closed"},
   };

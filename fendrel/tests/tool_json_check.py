@@ -1,7 +1,9 @@
-"""fendrel-tool --json: every command's output parses as strict JSON and
-holds what the text output says. Usage: tool_json_check.py FENDREL_TOOL"""
+"""fendrel-tool --json: every run prints exactly one object that parses as
+strict JSON, failures included, and holds what the text output says.
+Usage: tool_json_check.py FENDREL_TOOL"""
 
 import json
+import os
 import subprocess
 import sys
 import tempfile
@@ -18,7 +20,7 @@ def strict(text):
 def run(tool, *args, status=0):
     done = subprocess.run([tool, *args], capture_output=True, timeout=60)
     assert done.returncode == status, (args, done.returncode, done.stderr)
-    return strict(done.stdout.decode("ascii"))
+    return strict(done.stdout.decode("utf-8"))
 
 
 def main(tool):
@@ -54,6 +56,31 @@ def check(tool, folder):
 
     unreadable = run(tool, "lint", str(folder / "missing.cal"), "--json", status=2)
     assert unreadable["status"] == "unreadable" and unreadable["error"]
+
+    # Failures print an error object with a word for scripts and the message.
+    missing = str(folder / "missing.cal")
+    failures = [
+        (["convert", sample, "Nobody", "AM", "14.2MHz", "1"], 1, "no-receiver",
+         "Nobody: no receiver of that name in the table"),
+        (["convert", sample, "Halv-A1", "SSB", "14.2MHz", "1"], 2, "usage", "unknown mode 'SSB'"),
+        (["convert", missing, "Halv-A1", "AM", "14.2MHz", "1"], 1, "cannot-open",
+         missing + ": cannot open the file for reading"),
+        (["show", missing], 1, "cannot-open", missing + ": cannot open the file for reading"),
+        (["show"], 2, "usage", "the arguments do not fit any command"),
+        (["export", sample], 2, "usage", "the arguments do not fit any command"),
+    ]
+    for args, status, code, message in failures:
+        assert run(tool, *args, "--json", status=status) == {"error": {"code": code, "message": message}}, args
+
+    # Paths and names in UTF-8 pass through; other bytes read as Latin-1.
+    for name in ['Kalibr-\u00e4 "q".cal', "Kalibr-\u00e4-\U0001f4fb.cal"]:
+        (folder / name).write_bytes(Path(sample).read_bytes())
+        assert run(tool, "show", str(folder / name), "--json")["file"] == str(folder / name)
+    latin1 = os.fsencode(str(folder)) + b"/Kalibr-\xe4\xed\xa0\x80.cal"
+    with open(latin1, "wb") as table:
+        table.write(Path(sample).read_bytes())
+    done = subprocess.run([tool, "show", latin1, "--json"], capture_output=True, timeout=60)
+    assert strict(done.stdout.decode("ascii"))["file"] == latin1.decode("latin-1")
 
 
 if __name__ == "__main__":

@@ -103,6 +103,17 @@ TEST_F(ToolLint, ReportsEveryFindingWithItsLine) {
   for (const Case& c : cases) EXPECT_EQ(findingsOf(c.text), c.expected) << c.what;
 }
 
+TEST_F(ToolLint, NamesAlikeInTheirFirstSevenCharactersAreOneReceiver) {
+  const fendrel_tool::LintReport report = fendrel_tool::lintCalFile(
+      write("lint.cal", "{Halv-A1-left receiver}\r\n{Halv-A1-right receiver}\r\n").c_str());
+  ASSERT_EQ(report.findings.size(), 3u);
+  EXPECT_EQ(report.findings[2].line, 2u);
+  EXPECT_EQ(report.findings[2].kind, "repeated-receiver");
+  EXPECT_EQ(report.findings[2].message,
+            "receiver 'Halv-A1-right' and 'Halv-A1-left' of line 1 are both 'Halv-A1': a CAL file keeps 7 "
+            "characters of a name, and look-ups find only the first");
+}
+
 TEST_F(ToolLint, ExitsZeroWhenCleanOneOnWarningsTwoWhenUnreadable) {
   const int32_t cal = LoadCALFile(nullptr);
   Column levels;

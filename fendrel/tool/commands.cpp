@@ -2,26 +2,28 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 #include <random>
 #include <set>
+#include <sstream>
 
 #include "arguments.h"
 #include "cal_file.h"
 #include "csv.h"
 #include "fendrel.h"
+#include "input.h"
 #include "json.h"
 #include "lint.h"
+#include "output.h"
 
 namespace fendrel_tool {
 namespace {
-
-constexpr std::size_t kProblemsShown = 20;
 
 const char* const kUsage =
     "usage:\n"
@@ -54,92 +56,204 @@ struct Command {
   }
 };
 
-struct Syntax {
-  std::size_t operands;
-  bool json;
-  std::set<std::string> options;
-};
+[[noreturn]] void fail(const char* code, const std::string& message) { throw Failure(code, message); }
+[[noreturn]] void usage(const std::string& message) { throw Failure("usage", message, kExitUsage); }
 
-const std::map<std::string, Syntax> kSyntax = {
-    {"show", {1, true, {}}},
-    {"convert", {5, true, {}}},
-    {"export", {1, false, {"--receiver", "--mode"}}},
-    {"import", {2, false, {"--into"}}},
-    {"lint", {1, true, {}}},
-    {"check", {1, false, {}}},
-    {"demo", {1, false, {}}},
-};
-
-// Nothing when the arguments do not fit the command.
-std::optional<Command> parseCommand(const std::vector<std::string>& args) {
-  if (args.empty()) return std::nullopt;
-  const auto syntax = kSyntax.find(args[0]);
-  if (syntax == kSyntax.end()) return std::nullopt;
-  Command command{args[0], {}, false, {}};
-  for (std::size_t at = 1; at < args.size(); ++at) {
-    const std::string& arg = args[at];
-    if (arg == "--json" && syntax->second.json) {
-      command.json = true;
-    } else if (syntax->second.options.count(arg) != 0 && at + 1 < args.size()) {
-      command.options[arg] = args[++at];
-    } else if (arg.rfind("--", 0) == 0) {
-      return std::nullopt;
-    } else {
-      command.operands.push_back(arg);
-    }
+// A table open through the library's interface for the life of a command.
+class OpenTable {
+ public:
+  explicit OpenTable(const char* path) : handle_(LoadCALFile(path)) {}
+  ~OpenTable() {
+    if (handle_ >= 0) Unload(handle_);
   }
-  if (command.operands.size() != syntax->second.operands) return std::nullopt;
-  return command;
+  OpenTable(const OpenTable&) = delete;
+  OpenTable& operator=(const OpenTable&) = delete;
+
+  bool ok() const { return handle_ >= 0; }
+  int32_t handle() const { return handle_; }
+
+ private:
+  int32_t handle_;
+};
+
+// The library's failures, as a word for scripts and a message.
+struct CodeText {
+  int32_t code;
+  const char* word;
+  const char* text;
+};
+constexpr CodeText kLibraryFailures[] = {
+    {CAL_ERR_FILE_NOT_FOUND, "cannot-open", "cannot open the file for reading"},
+    {CAL_ERR_LOAD, "unreadable", "the file holds no receiver section, or could not be read"},
+    {CAL_ERR_NO_RECEIVER, "no-receiver", "no receiver of that name in the table"},
+    {CAL_ERR_NO_MODE, "no-mode", "the receiver has neither that mode nor a DEFAULT section"},
+    {CAL_ERR_NO_POINTS, "no-points", "the mode's section has no frequencies"},
+};
+
+[[noreturn]] void libraryFailure(const std::string& subject, int32_t code) {
+  const auto known = std::find_if(std::begin(kLibraryFailures), std::end(kLibraryFailures),
+                                  [code](const CodeText& failure) { return failure.code == code; });
+  if (known != std::end(kLibraryFailures)) fail(known->word, subject + ": " + known->text);
+  fail("library", subject + ": the library failed with code " + std::to_string(code));
+}
+
+// Opens path through the library's interface, or fails.
+int32_t openedOrFail(const OpenTable& table, const std::string& path) {
+  if (!table.ok()) libraryFailure(path, table.handle());
+  return table.handle();
+}
+
+// The table as the library reads it, or a failure.
+std::unique_ptr<fendrel::CalTable> loadTable(const std::string& path) {
+  auto loaded = fendrel::loadCalFile(path.c_str());
+  switch (loaded.status) {
+    case fendrel::LoadStatus::Loaded:
+      return std::move(loaded.table);
+    case fendrel::LoadStatus::CannotOpen:
+      fail("cannot-open", path + ": cannot open the file for reading");
+    case fendrel::LoadStatus::NoReceiver:
+      fail("unreadable", path + ": the file holds no receiver section");
+    case fendrel::LoadStatus::ReadFailed:
+      break;
+  }
+  fail("unreadable", path + ": the file could not be read");
+}
+
+// A temporary file, removed however the command ends.
+class TemporaryFile {
+ public:
+  TemporaryFile()
+      : path_(std::filesystem::temp_directory_path() /
+              ("fendrel-tool-" + std::to_string(std::random_device{}()) + ".cal")) {}
+  ~TemporaryFile() {
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  std::string path() const { return path_.string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string lineAround(const std::string& text, std::size_t offset) {
+  const std::size_t start = offset == 0 ? 0 : text.rfind('\n', offset - 1) + 1;
+  const std::size_t end = std::min(text.find_first_of("\r\n", start), start + 80);
+  return text.substr(start, end - start);
 }
 
 class Tool {
  public:
   Tool(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
-  int run(const Command& command) {
-    const auto& operands = command.operands;
-    if (command.name == "show") return show(operands[0], command.json);
-    if (command.name == "convert") return convert(operands, command.json);
-    if (command.name == "export") return exportCsv(operands[0], command);
-    if (command.name == "import") return importCsv(operands[0], operands[1], command.option("--into"));
-    if (command.name == "lint") return lint(operands[0], command.json);
-    if (command.name == "check") return check(operands[0]);
-    return demo(operands[0]);
+  int show(const Command& command) { return show(command.operands[0], command.json); }
+  int convert(const Command& command) { return convert(command.operands, command.json); }
+
+  int exportCsv(const Command& command) {
+    const std::string& path = command.operands[0];
+    CsvFilter filter;
+    if (const std::string* mode = command.option("--mode")) {
+      filter.mode = parseMode(*mode);
+      if (!filter.mode) usage("unknown mode '" + *mode + "'");
+    }
+    if (const std::string* receiver = command.option("--receiver")) filter.receiver = *receiver;
+    const auto table = loadTable(path);
+    if (filter.receiver && table->findReceiver(filter.receiver->c_str()) == nullptr)
+      fail("no-receiver", path + ": no receiver '" + *filter.receiver + "'");
+    const std::size_t rows = writeCsv(*table, filter, out_);
+    if (rows == 0 && (filter.receiver || filter.mode)) fail("no-match", path + ": no levels match");
+    return kExitOk;
   }
 
- private:
-  int fail(const std::string& message) {
-    err_ << "fendrel-tool: " << message << "\n";
-    return kExitFailed;
+  int importCsv(const Command& command) {
+    const std::string& csvPath = command.operands[0];
+    const std::string& outPath = command.operands[1];
+    const std::string* intoPath = command.option("--into");
+    InputFile file(csvPath);
+    const CsvImport csv = readCsv(file);
+    if (csv.problemCount > 0) refuse(csvPath, csv);
+    const OpenTable table(intoPath != nullptr ? intoPath->c_str() : nullptr);
+    if (intoPath != nullptr) openedOrFail(table, *intoPath);
+    for (const CsvColumn& column : csv.columns) {
+      const int32_t result =
+          PutDBMs(table.handle(), column.receiver.c_str(), column.mode, column.frequency, column.dBms.data());
+      if (result != CAL_OK)
+        fail("library", csvPath + ": the library refused a column (code " + std::to_string(result) +
+                            "); nothing written");
+    }
+    if (SaveCALFile(table.handle(), outPath.c_str()) != CAL_OK)
+      fail("cannot-write", outPath + ": cannot write the file");
+    out_ << "wrote " << outPath << ": " << csv.columns.size() << " columns\n";
+    return kExitOk;
   }
 
-  int usage(const std::string& message) {
-    err_ << "fendrel-tool: " << message << "\n";
+  int lint(const Command& command) {
+    const std::string& path = command.operands[0];
+    const LintReport report = lintCalFile(path.c_str());
+    if (command.json) {
+      lintJson(path, report);
+    } else {
+      for (const LintFinding& finding : report.findings)
+        out_ << path << ":" << finding.line << ": " << finding.kind << ": " << finding.message << "\n";
+      if (report.status == LintReport::Status::Unreadable) {
+        err_ << "fendrel-tool: " << path << ": " << report.error << "\n";
+      } else {
+        out_ << path << ": "
+             << (report.findings.empty() ? "clean" : std::to_string(report.findings.size()) + " findings")
+             << "\n";
+      }
+    }
+    switch (report.status) {
+      case LintReport::Status::Clean:
+        return kExitOk;
+      case LintReport::Status::Warnings:
+        return kExitFailed;
+      case LintReport::Status::Unreadable:
+        break;
+    }
     return kExitUsage;
   }
 
-  // The table as the library reads it, or null after a message.
-  std::unique_ptr<fendrel::CalTable> loadTable(const std::string& path) {
-    auto loaded = fendrel::loadCalFile(path.c_str());
-    switch (loaded.status) {
-      case fendrel::LoadStatus::Loaded:
-        return std::move(loaded.table);
-      case fendrel::LoadStatus::CannotOpen:
-        fail(path + ": cannot open the file for reading");
-        break;
-      case fendrel::LoadStatus::NoReceiver:
-        fail(path + ": the file holds no receiver section");
-        break;
-      case fendrel::LoadStatus::ReadFailed:
-        fail(path + ": the file could not be read");
-        break;
+  int check(const Command& command) {
+    const std::string& path = command.operands[0];
+    const OpenTable table(path.c_str());
+    openedOrFail(table, path);
+    const TemporaryFile saved;
+    if (SaveCALFile(table.handle(), saved.path().c_str()) != CAL_OK)
+      fail("cannot-write", "cannot write " + saved.path());
+    const std::string original = contentsOf(path);
+    const std::string again = contentsOf(saved.path());
+    if (original == again) {
+      out_ << path << ": round-trips byte for byte\n";
+      return kExitOk;
     }
-    return nullptr;
+    out_ << path << ": ";
+    reportFirstDifference(original, again);
+    return kExitFailed;
   }
 
+  int demo(const Command& command) {
+    const std::string& path = command.operands[0];
+    const OpenTable table(nullptr);
+    double levels[256];
+    for (const int64_t frequency : {1000000, 10000000, 30000000}) {
+      for (int raw = 0; raw < 256; ++raw)
+        levels[raw] = -130.0 + raw * 0.5 - static_cast<double>(frequency) / 1e7;
+      for (const int32_t mode : {CAL_MODE_AM, CAL_MODE_USB})
+        PutDBMs(table.handle(), "Halv-A1", mode, frequency, levels);
+    }
+    if (SaveCALFile(table.handle(), path.c_str()) != CAL_OK) fail("cannot-write", "cannot write " + path);
+    out_ << "wrote " << path << "\n";
+    show(path, false);
+    out_ << "raw 120 at 14.2 MHz in AM: ";
+    return convert({path, "Halv-A1", "AM", "14.2MHz", "120"}, false);
+  }
+
+ private:
   int show(const std::string& path, bool json) {
     const auto table = loadTable(path);
-    if (!table) return kExitFailed;
     if (json) {
       showJson(path, *table);
       return kExitOk;
@@ -184,16 +298,15 @@ class Tool {
     const auto mode = parseMode(operands[2]);
     const auto frequency = parseFrequency(operands[3]);
     const auto raw = parseRaw(operands[4]);
-    if (!mode) return usage("unknown mode '" + operands[2] + "'");
-    if (!frequency) return usage("cannot read frequency '" + operands[3] + "'");
-    if (!raw) return usage("raw reading '" + operands[4] + "' is not 0..255");
+    if (!mode) usage("unknown mode '" + operands[2] + "'");
+    if (!frequency) usage("cannot read frequency '" + operands[3] + "'");
+    if (!raw) usage("raw reading '" + operands[4] + "' is not 0..255");
     const OpenTable table(path.c_str());
-    if (!table.ok()) return fail(path + ": " + loadError(table.handle()));
     CalibratedStrength strength{};
     strength.Size = sizeof strength;
     strength.RawValue = *raw;
-    const int32_t result = GetCS(table.handle(), receiver.c_str(), *mode, *frequency, &strength);
-    if (result != CAL_OK) return fail(receiver + ": " + conversionError(result));
+    const int32_t result = GetCS(openedOrFail(table, path), receiver.c_str(), *mode, *frequency, &strength);
+    if (result != CAL_OK) libraryFailure(receiver, result);
     if (json) {
       out_ << "{\"receiver\": " << jsonString(receiver) << ", \"mode\": " << *mode
            << ", \"frequency_hz\": " << *frequency << ", \"raw\": " << int{*raw}
@@ -211,75 +324,12 @@ class Tool {
     return kExitOk;
   }
 
-  int exportCsv(const std::string& path, const Command& command) {
-    CsvFilter filter;
-    if (const std::string* mode = command.option("--mode")) {
-      filter.mode = parseMode(*mode);
-      if (!filter.mode) return usage("unknown mode '" + *mode + "'");
-    }
-    if (const std::string* receiver = command.option("--receiver")) filter.receiver = *receiver;
-    const auto table = loadTable(path);
-    if (!table) return kExitFailed;
-    if (filter.receiver && table->findReceiver(filter.receiver->c_str()) == nullptr)
-      return fail(path + ": no receiver '" + *filter.receiver + "'");
-    const std::size_t rows = writeCsv(*table, filter, out_);
-    if (rows == 0 && (filter.receiver || filter.mode)) return fail(path + ": no levels match");
-    return kExitOk;
-  }
-
-  int importCsv(const std::string& csvPath, const std::string& outPath, const std::string* intoPath) {
-    std::ifstream file(csvPath, std::ios::binary);
-    if (!file) return fail(csvPath + ": cannot open the file for reading");
-    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    const CsvImport csv = readCsv(text);
-    if (!csv.problems.empty()) return refuse(csvPath, csv.problems);
-    const OpenTable table(intoPath != nullptr ? intoPath->c_str() : nullptr);
-    if (!table.ok()) return fail(*intoPath + ": " + loadError(table.handle()));
-    for (const CsvColumn& column : csv.columns) {
-      const int32_t result =
-          PutDBMs(table.handle(), column.receiver.c_str(), column.mode, column.frequency, column.dBms.data());
-      if (result != CAL_OK)
-        return fail(csvPath + ": the library refused a column (code " + std::to_string(result) +
-                    "); nothing written");
-    }
-    if (SaveCALFile(table.handle(), outPath.c_str()) != CAL_OK)
-      return fail(outPath + ": cannot write the file");
-    out_ << "wrote " << outPath << ": " << csv.columns.size() << " columns\n";
-    return kExitOk;
-  }
-
-  int refuse(const std::string& csvPath, const std::vector<CsvProblem>& problems) {
-    const std::size_t shown = std::min(problems.size(), kProblemsShown);
-    for (std::size_t at = 0; at < shown; ++at)
-      err_ << csvPath << ":" << problems[at].line << ": " << problems[at].reason << "\n";
-    if (problems.size() > shown) err_ << csvPath << ": " << problems.size() - shown << " more problems\n";
-    return fail(csvPath + ": refused, nothing written");
-  }
-
-  int lint(const std::string& path, bool json) {
-    const LintReport report = lintCalFile(path.c_str());
-    if (json) {
-      lintJson(path, report);
-    } else {
-      for (const LintFinding& finding : report.findings)
-        out_ << path << ":" << finding.line << ": " << finding.kind << ": " << finding.message << "\n";
-      if (report.status == LintReport::Status::Unreadable) {
-        err_ << "fendrel-tool: " << path << ": " << report.error << "\n";
-      } else {
-        out_ << path << ": "
-             << (report.findings.empty() ? "clean" : std::to_string(report.findings.size()) + " findings")
-             << "\n";
-      }
-    }
-    switch (report.status) {
-      case LintReport::Status::Clean:
-        return kExitOk;
-      case LintReport::Status::Warnings:
-        return kExitFailed;
-      case LintReport::Status::Unreadable:
-        break;
-    }
-    return kExitUsage;
+  [[noreturn]] void refuse(const std::string& csvPath, const CsvImport& csv) {
+    for (const CsvProblem& problem : csv.problems)
+      err_ << csvPath << ":" << problem.line << ": " << problem.reason << "\n";
+    if (csv.problemCount > csv.problems.size())
+      err_ << csvPath << ": " << csv.problemCount - csv.problems.size() << " more problems\n";
+    fail("refused", csvPath + ": refused, nothing written");
   }
 
   void lintJson(const std::string& path, const LintReport& report) {
@@ -297,25 +347,6 @@ class Tool {
     out_ << "\n]}\n";
   }
 
-  int check(const std::string& path) {
-    const OpenTable table(path.c_str());
-    if (!table.ok()) return fail(path + ": " + loadError(table.handle()));
-    const auto saved = std::filesystem::temp_directory_path() /
-                       ("fendrel-tool-" + std::to_string(std::random_device{}()) + ".cal");
-    if (SaveCALFile(table.handle(), saved.string().c_str()) != CAL_OK)
-      return fail("cannot write " + saved.string());
-    const std::string original = contentsOf(path);
-    const std::string again = contentsOf(saved);
-    std::filesystem::remove(saved);
-    if (original == again) {
-      out_ << path << ": round-trips byte for byte\n";
-      return kExitOk;
-    }
-    out_ << path << ": ";
-    reportFirstDifference(original, again);
-    return kExitFailed;
-  }
-
   void reportFirstDifference(const std::string& original, const std::string& saved) {
     const auto [at, ignored] = std::mismatch(original.begin(), original.end(), saved.begin(), saved.end());
     const auto offset = static_cast<std::size_t>(at - original.begin());
@@ -326,92 +357,140 @@ class Tool {
          << "(fendrel-tool lint shows what the reader drops, ignores or changes)\n";
   }
 
-  int demo(const std::string& path) {
-    const OpenTable table(nullptr);
-    double levels[256];
-    for (const int64_t frequency : {1000000, 10000000, 30000000}) {
-      for (int raw = 0; raw < 256; ++raw)
-        levels[raw] = -130.0 + raw * 0.5 - static_cast<double>(frequency) / 1e7;
-      for (const int32_t mode : {CAL_MODE_AM, CAL_MODE_USB})
-        PutDBMs(table.handle(), "Halv-A1", mode, frequency, levels);
-    }
-    if (SaveCALFile(table.handle(), path.c_str()) != CAL_OK) return fail("cannot write " + path);
-    out_ << "wrote " << path << "\n";
-    const int shown = show(path, false);
-    if (shown != kExitOk) return shown;
-    out_ << "raw 120 at 14.2 MHz in AM: ";
-    return convert({path, "Halv-A1", "AM", "14.2MHz", "120"}, false);
-  }
-
-  // A table open through the library's interface for the life of a command.
-  class OpenTable {
-   public:
-    explicit OpenTable(const char* path) : handle_(LoadCALFile(path)) {}
-    ~OpenTable() {
-      if (handle_ >= 0) Unload(handle_);
-    }
-    OpenTable(const OpenTable&) = delete;
-    OpenTable& operator=(const OpenTable&) = delete;
-
-    bool ok() const { return handle_ >= 0; }
-    int32_t handle() const { return handle_; }
-
-   private:
-    int32_t handle_;
-  };
-
-  static const char* loadError(int32_t code) {
-    switch (code) {
-      case CAL_ERR_FILE_NOT_FOUND:
-        return "cannot open the file for reading";
-      case CAL_ERR_LOAD:
-        return "the file holds no receiver section, or could not be read";
-      default:
-        return "the file could not be loaded";
-    }
-  }
-
-  static const char* conversionError(int32_t code) {
-    switch (code) {
-      case CAL_ERR_NO_RECEIVER:
-        return "no receiver of that name in the table";
-      case CAL_ERR_NO_MODE:
-        return "the receiver has neither that mode nor a DEFAULT section";
-      case CAL_ERR_NO_POINTS:
-        return "the mode's section has no frequencies";
-      default:
-        return "the conversion failed";
-    }
-  }
-
-  static std::string contentsOf(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  }
-
-  static std::string lineAround(const std::string& text, std::size_t offset) {
-    const std::size_t start = offset == 0 ? 0 : text.rfind('\n', offset - 1) + 1;
-    const std::size_t end = std::min(text.find_first_of("\r\n", start), start + 80);
-    return text.substr(start, end - start);
-  }
-
   std::ostream& out_;
   std::ostream& err_;
 };
 
-}  // namespace
+// Each command: its operands, whether it takes --json, its options with a
+// value, and what runs it.
+struct Syntax {
+  std::size_t operands;
+  bool json;
+  std::set<std::string> options;
+  int (Tool::*run)(const Command&);
+};
 
-int runTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+const std::map<std::string, Syntax> kCommands = {
+    {"show", {1, true, {}, &Tool::show}},
+    {"convert", {5, true, {}, &Tool::convert}},
+    {"export", {1, false, {"--receiver", "--mode"}, &Tool::exportCsv}},
+    {"import", {2, false, {"--into"}, &Tool::importCsv}},
+    {"lint", {1, true, {}, &Tool::lint}},
+    {"check", {1, false, {}, &Tool::check}},
+    {"demo", {1, false, {}, &Tool::demo}},
+};
+
+// Nothing when the arguments do not fit the command.
+std::optional<Command> parseCommand(const std::vector<std::string>& args, const Syntax*& syntax) {
+  if (args.empty()) return std::nullopt;
+  const auto found = kCommands.find(args[0]);
+  if (found == kCommands.end()) return std::nullopt;
+  syntax = &found->second;
+  Command command{args[0], {}, false, {}};
+  for (std::size_t at = 1; at < args.size(); ++at) {
+    const std::string& arg = args[at];
+    if (arg == "--json" && syntax->json) {
+      command.json = true;
+    } else if (syntax->options.count(arg) != 0 && at + 1 < args.size()) {
+      command.options[arg] = args[++at];
+    } else if (arg.rfind("--", 0) == 0) {
+      return std::nullopt;
+    } else {
+      command.operands.push_back(arg);
+    }
+  }
+  if (command.operands.size() != syntax->operands) return std::nullopt;
+  return command;
+}
+
+// What the command wrote for a --json run: kept until it has succeeded, so
+// that a failure part way prints only the error object.
+int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool json) {
   if (args.size() == 1 && (args[0] == "help" || args[0] == "--help" || args[0] == "-h")) {
     out << kUsage;
     return kExitOk;
   }
-  const auto command = parseCommand(args);
+  const Syntax* syntax = nullptr;
+  const auto command = parseCommand(args, syntax);
   if (!command) {
     err << kUsage;
-    return kExitUsage;
+    usage("the arguments do not fit any command");
   }
-  return Tool(out, err).run(*command);
+  if (!json) return (Tool(out, err).*syntax->run)(*command);
+  std::ostringstream result;
+  const int status = (Tool(result, err).*syntax->run)(*command);
+  out << result.str();
+  return status;
+}
+
+// Tells the failure on err and, for --json, as the one object on out.
+int report(const char* code, const char* message, int status, std::ostream& out, std::ostream& err,
+           bool json) noexcept {
+  try {
+    err << "fendrel-tool: " << message << "\n";
+    if (json && out.good())
+      out << "{\"error\": {\"code\": \"" << code << "\", \"message\": " << jsonString(message) << "}}\n";
+  } catch (...) {
+    // Nothing is left to tell it with.
+  }
+  return status;
+}
+
+int reportFailure(const std::exception_ptr& thrown, std::ostream& out, std::ostream& err,
+                  bool json) noexcept {
+  out.exceptions(std::ios::goodbit);
+  try {
+    std::rethrow_exception(thrown);
+  } catch (const Failure& failure) {
+    return report(failure.code().c_str(), failure.what(), failure.status(), out, err, json);
+  } catch (const std::bad_alloc&) {
+    return report("out-of-memory", "out of memory", kExitFailed, out, err, json);
+  } catch (const std::ios_base::failure& failure) {
+    // A failed write of out is told by finishOutput, with its reason.
+    if (out.bad()) return kExitFailed;
+    return report("failed", failure.what(), kExitFailed, out, err, json);
+  } catch (const std::exception& failure) {
+    return report("failed", failure.what(), kExitFailed, out, err, json);
+  } catch (...) {
+    return report("failed", "unexpected failure", kExitFailed, out, err, json);
+  }
+}
+
+// Flushes out and, for standard output, closes it: a write can fail as late
+// as the close.
+bool finishOutput(std::ostream& out, std::ostream& err) noexcept {
+  try {
+    auto* file = dynamic_cast<OutputFile*>(&out);
+    if (file != nullptr ? file->close() : static_cast<bool>(out.flush())) return true;
+    err << "fendrel-tool: cannot write the output: "
+        << (file != nullptr ? file->error() : std::string("the write failed")) << "\n";
+  } catch (...) {
+    // As in report.
+  }
+  return false;
+}
+
+}  // namespace
+
+int runTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) noexcept {
+  const bool json = std::find(args.begin(), args.end(), "--json") != args.end();
+  const auto exceptions = out.exceptions();
+  int status = kExitFailed;
+  try {
+    // A failed write ends the command at once instead of writing on into a
+    // stream that has stopped taking anything.
+    out.exceptions(std::ios::badbit);
+    status = runCommand(args, out, err, json);
+    out.exceptions(exceptions);
+  } catch (...) {
+    status = reportFailure(std::current_exception(), out, err, json);
+    try {
+      out.exceptions(exceptions);
+    } catch (...) {
+      // The caller's own mask reports the failed stream; finishOutput tells it.
+    }
+  }
+  return finishOutput(out, err) ? status : kExitFailed;
 }
 
 }  // namespace fendrel_tool

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cal_reader.h"
 #include "model.h"
 
 namespace fendrel_tool {
@@ -39,12 +40,24 @@ struct CsvProblem {
   std::string reason;
 };
 
+// The problems shown of a refused input.
+inline constexpr std::size_t kProblemsKept = 20;
+
+// A receiver name keeps this many characters in a CAL file.
+inline constexpr std::size_t kCalNameLength = 7;
+
+// A record longer than this is refused without being held whole.
+inline constexpr std::size_t kLongestRecord = 1000;
+
 struct CsvImport {
   std::vector<CsvColumn> columns;    // in the order each first appears
-  std::vector<CsvProblem> problems;  // in line order; any problem refuses the whole input
+  std::vector<CsvProblem> problems;  // the first kProblemsKept, in line order
+  std::size_t problemCount = 0;      // any problem refuses the whole input
 };
 
-// Rows may come in any order; every column must be complete.
-CsvImport readCsv(std::string_view text);
+// Rows may come in any order; every column must be complete. Memory follows
+// the rows, a few dozen bytes each, whatever the columns they start. Throws
+// what source throws.
+CsvImport readCsv(fendrel::ByteSource& source);
 
 }  // namespace fendrel_tool

@@ -6,9 +6,10 @@
 
 namespace fendrel_tool {
 
-// A JSON string. Names are bytes of no set encoding, so every byte outside
-// printable ASCII is written as \u00XX: the text stays valid JSON whatever
-// it holds, and a byte b comes back as the character U+00bb.
+// A JSON string. Names and paths are bytes of no set encoding: valid UTF-8
+// passes through, and every byte that is not part of valid UTF-8 is written
+// as \u00XX, the character of its Latin-1 reading. Control characters are
+// escaped too, so the text stays valid JSON whatever it holds.
 std::string jsonString(std::string_view bytes);
 
 // The shortest text that reads back to the same double.

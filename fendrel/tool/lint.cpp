@@ -90,7 +90,8 @@ class Linter : public fendrel::ReadObserver {
 
  private:
   struct Seen {
-    std::string name;
+    std::string name;     // as the reader took it
+    std::string written;  // as the header wrote it, without " receiver"
     std::size_t line;
   };
 
@@ -139,7 +140,17 @@ class Linter : public fendrel::ReadObserver {
       add("receiver-name", "receiver name " + quoted(name) + " has " + number(name.size()) +
                                " characters, not 7 without a line break: after a save it reads back as " +
                                quoted(afterSave));
+    std::string_view writtenName = written;
+    if (writtenName.ends_with(" receiver")) writtenName.remove_suffix(std::string_view(" receiver").size());
     for (const Seen& earlier : receivers_) {
+      if (earlier.name == name &&
+          (writtenName.size() > name.size() || earlier.written.size() > name.size())) {
+        add("repeated-receiver", "receiver " + quoted(writtenName) + " and " + quoted(earlier.written) +
+                                     " of line " + number(earlier.line) + " are both " + quoted(name) +
+                                     ": a CAL file keeps 7 characters of a name, and look-ups find only the "
+                                     "first");
+        break;
+      }
       if (earlier.name == name) {
         add("repeated-receiver", "receiver " + quoted(name) + " repeats line " + number(earlier.line) +
                                      ": look-ups find only the first");
@@ -152,7 +163,7 @@ class Linter : public fendrel::ReadObserver {
         break;
       }
     }
-    receivers_.push_back({name, line_});
+    receivers_.push_back({name, std::string(writtenName), line_});
     modes_.clear();
   }
 

@@ -16,6 +16,11 @@ constexpr double kKneeReachDb = 6;
 
 struct Curve {
   std::vector<double> level, raw;  // raw never decreases with level
+  // The last step of the run that reads exactly what the lowest step reads,
+  // and the first of the run that reads what the highest does: a reading cut
+  // off at the floor or the top. The readings of a soft floor differ by
+  // their noise and make no run.
+  int flatEnd = 0, topStart = 0;
 };
 
 // Pool adjacent violators: the closest non-decreasing sequence (least
@@ -96,9 +101,7 @@ double ParabolaAt(const Curve& curve, int first, int last, double at) {
 // neighbours' fits: a fit across the knee would round it off.
 void Smooth(Curve& curve) {
   const int last = static_cast<int>(curve.raw.size()) - 1;
-  int first = 0, final = last;
-  while (first < last && curve.raw[first + 1] == curve.raw[0]) ++first;
-  while (final > 0 && curve.raw[final - 1] == curve.raw[last]) --final;
+  int first = curve.flatEnd, final = curve.topStart;
   if (first > 0) ++first;  // the run's own steps keep their reading
   if (final < last) --final;
   std::vector<double> smoothed = curve.raw;
@@ -110,10 +113,6 @@ void Smooth(Curve& curve) {
   curve.raw = MonotonicFit(smoothed);
 }
 
-bool IsClipped(const Curve& curve, std::size_t step, std::size_t neighbour) {
-  const double raw = curve.raw[step];
-  return raw <= 0 || raw >= kRawValues - 1 || raw == curve.raw[neighbour];
-}
 
 // Where the reading meets the floor (or the top) between two steps, the step
 // on the flat side says nothing about where the slope ends: move it to where
@@ -122,18 +121,16 @@ bool IsClipped(const Curve& curve, std::size_t step, std::size_t neighbour) {
 // chord.
 void PlaceKnees(Curve& curve) {
   const int last = static_cast<int>(curve.raw.size()) - 1;
-  int flat = 0, top = last;
-  while (flat < last && curve.raw[flat + 1] == curve.raw[0]) ++flat;
-  while (top > 0 && curve.raw[top - 1] == curve.raw[last]) --top;
+  const int flat = curve.flatEnd, top = curve.topStart;
   if (top - flat < 3) return;
-  if (IsClipped(curve, flat, flat > 0 ? flat - 1 : flat + 1)) {
+  if (flat > 0 || curve.raw[flat] <= 0) {
     int end = flat + 2;
     while (end + 1 < top && curve.level[end + 1] - curve.level[flat + 1] <= kKneeReachDb) ++end;
     const Line line = LineThrough(curve, flat + 1, end);
     if (line.slope > 0)
       curve.level[flat] = std::clamp(line.LevelAt(curve.raw[flat]), curve.level[flat], curve.level[flat + 1]);
   }
-  if (IsClipped(curve, top, top < last ? top + 1 : top - 1)) {
+  if (top < last || curve.raw[top] >= kRawValues - 1) {
     int begin = top - 2;
     while (begin - 1 > flat && curve.level[top - 1] - curve.level[begin - 1] <= kKneeReachDb) --begin;
     const Line line = LineThrough(curve, begin, top - 1);
@@ -151,6 +148,10 @@ Curve SortedCurve(std::span<const LevelReading> steps) {
     curve.level.push_back(step.levelDbm);
     curve.raw.push_back(step.raw);
   }
+  const int last = static_cast<int>(curve.raw.size()) - 1;
+  while (curve.flatEnd < last && curve.raw[curve.flatEnd + 1] == curve.raw[0]) ++curve.flatEnd;
+  curve.topStart = last;
+  while (curve.topStart > 0 && curve.raw[curve.topStart - 1] == curve.raw[last]) --curve.topStart;
   curve.raw = MonotonicFit(curve.raw);
   return curve;
 }

@@ -154,18 +154,20 @@ std::string StepLogHeader(const LogHeader& header) {
   text += CommentLine("receiver", header.receiver);
   text += CommentLine("settings", header.settings);
   text += "frequency_hz,generator_dbm,level_dbm,receiver,mode";
-  const int readings = ParseSettingsText(header.settings).value_or(SweepSettings{}).readings;
+  const int readings = MostReadings(ParseSettingsText(header.settings).value_or(SweepSettings{}));
   for (int i = 1; i <= readings; ++i) text.append(",").append(kReadingColumn).append(std::to_string(i));
   return text + "\n";
 }
 
-std::string StepLogRow(int64_t hz, const std::string& receiver, int32_t mode, const Step& step) {
+std::string StepLogRow(int64_t hz, const std::string& receiver, int32_t mode, const Step& step,
+                       int readingColumns) {
   std::string row = std::to_string(hz);
   // Appended piece by piece: GCC 12 at -O3 reports a false -Wrestrict in
   // operator+ on a literal and a temporary string.
   row.append(",").append(Number(step.generatorDbm)).append(",").append(Number(step.receiverDbm));
   row.append(",").append(CsvField(receiver)).append(",").append(ModeShortName(mode));
   for (const int raw : step.raws) row.append(",").append(std::to_string(raw));
+  row.append(std::max<std::size_t>(step.raws.size(), readingColumns) - step.raws.size(), ',');
   return row + "\n";
 }
 
@@ -186,10 +188,13 @@ void StepLog::Open(const std::filesystem::path& file) {
   file_ = file;
 }
 
-void StepLog::StartRun(const LogHeader& header) { Append(StepLogHeader(header)); }
+void StepLog::StartRun(const LogHeader& header) {
+  readingColumns_ = MostReadings(ParseSettingsText(header.settings).value_or(SweepSettings{}));
+  Append(StepLogHeader(header));
+}
 
 void StepLog::Write(int64_t hz, const std::string& receiver, int32_t mode, const Step& step) {
-  Append(StepLogRow(hz, receiver, mode, step));
+  Append(StepLogRow(hz, receiver, mode, step, readingColumns_));
 }
 
 void StepLog::Append(const std::string& text) {
@@ -202,6 +207,7 @@ void StepLog::Append(const std::string& text) {
 std::vector<LoggedRun> ParseStepLog(std::string_view text) {
   std::vector<LoggedRun> runs;
   std::optional<SweepSettings> settings;
+  std::size_t columns = 0;  // of the section's header row
   int lineNumber = 0;
   for (std::size_t at = 0; at < text.size();) {
     const std::size_t end = std::min(text.find('\n', at), text.size());
@@ -219,15 +225,20 @@ std::vector<LoggedRun> ParseStepLog(std::string_view text) {
       if (fields.size() < 5 || fields[3] != "receiver" || fields[4] != "mode")
         refuse("not the header row of a step log");
       runs.push_back({*settings, {}});
+      columns = fields.size();
       continue;
     }
     if (runs.empty()) refuse("a step before the header row");
     LoggedStep logged;
     const auto mode = fields.size() > 4 ? ParseMode(fields[4]) : std::nullopt;
-    bool read = mode && fields.size() > 5 && ParseHz(fields[0], logged.hz) &&
+    // Every row has the header's columns (readings a step did not take are
+    // empty): a row with fewer was cut short.
+    bool read = mode && fields.size() > 5 && fields.size() == columns && ParseHz(fields[0], logged.hz) &&
                 ParseDouble(fields[1], logged.step.generatorDbm) &&
                 ParseDouble(fields[2], logged.step.receiverDbm);
-    for (std::size_t i = 5; read && i < fields.size(); ++i) {
+    std::size_t last = fields.size();
+    while (last > 6 && fields[last - 1].empty()) --last;  // the columns this step did not fill
+    for (std::size_t i = 5; read && i < last; ++i) {
       int raw = 0;
       read = std::from_chars(fields[i].data(), fields[i].data() + fields[i].size(), raw).ec == std::errc();
       logged.step.raws.push_back(raw);

@@ -37,11 +37,13 @@ std::string SettingsText(int32_t mode, const SweepSettings& sweep, const CableLo
 std::optional<SweepSettings> ParseSettingsText(std::string_view text);
 
 // A run section's comment lines, then its header row, with as many reading
-// columns as the settings ask for.
+// columns as a step of these settings may take (MostReadings).
 std::string StepLogHeader(const LogHeader& header);
 // Frequency in Hz, generator level, level at the receiver, the table's
-// receiver name, mode, each reading.
-std::string StepLogRow(int64_t hz, const std::string& receiver, int32_t mode, const Step& step);
+// receiver name, mode, each reading; empty fields up to `readingColumns`, so
+// that every row has the header's columns.
+std::string StepLogRow(int64_t hz, const std::string& receiver, int32_t mode, const Step& step,
+                       int readingColumns);
 
 // "DIR/NAME.cal" -> "DIR/NAME.steps.csv".
 std::filesystem::path StepLogPath(const std::filesystem::path& table);
@@ -66,6 +68,7 @@ class StepLog {
   void Append(const std::string& text);
 
   std::filesystem::path file_;
+  int readingColumns_ = 0;  // of the run section being written
   std::ofstream out_;
   std::string held_;  // while there is no file
 };

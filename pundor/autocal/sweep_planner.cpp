@@ -33,8 +33,12 @@ SweepPlanner::SweepPlanner(double fromDbm, double toDbm, double finestStepDb)
   coarseStepDb_ = std::max(finestStepDb_, kCoarseStepDb);
   const double span = highDbm_ - lowDbm_;
   const int intervals = std::max(1, static_cast<int>(std::ceil(span / coarseStepDb_ - kSameLevelDb)));
-  // Highest first: pending_ hands out its last element, so the sweep rises.
-  for (int i = intervals; i >= 0; --i) pending_.push_back(lowDbm_ + span * i / intervals);
+  // pending_ hands out its last element: the bottom of the range, then its
+  // top (the jump that shows how long the reading takes to follow the
+  // generator), then the rest rising.
+  for (int i = intervals - 1; i >= 1; --i) pending_.push_back(lowDbm_ + span * i / intervals);
+  pending_.push_back(highDbm_);
+  pending_.push_back(lowDbm_);
   if (span <= 0) pending_.resize(1);
   // The refinement adds at most about half the coarse pass, so that a
   // 120 dB sweep stays within 60 steps however noisy the readings are.
@@ -50,13 +54,17 @@ std::optional<double> SweepPlanner::Next() const {
 void SweepPlanner::Record(double levelDbm, double raw) {
   const auto at = std::lower_bound(measured_.begin(), measured_.end(), levelDbm,
                                    [](const LevelReading& m, double level) { return m.levelDbm < level; });
-  if (at != measured_.end() && std::abs(at->levelDbm - levelDbm) < kSameLevelDb)
+  if (at != measured_.end() && std::abs(at->levelDbm - levelDbm) < kSameLevelDb) {
     at->raw = raw;
-  else
+    // In place of a refinement, so that the steps alone replay the same plan.
+    refinementsLeft_ = std::max(0, refinementsLeft_ - 1);
+  } else
     measured_.insert(at, {levelDbm, raw});
   std::erase_if(pending_, [&](double level) { return std::abs(level - levelDbm) < kSameLevelDb; });
   if (pending_.empty()) PlanRefinement();
 }
+
+void SweepPlanner::Remeasure(double levelDbm) { pending_.push_back(levelDbm); }
 
 void SweepPlanner::PlanRefinement() {
   std::vector<std::pair<double, double>> splits;  // urgency, level

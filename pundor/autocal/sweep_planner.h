@@ -27,6 +27,9 @@ class SweepPlanner {
   // The reading taken at the level Next() gave.
   void Record(double levelDbm, double raw);
 
+  // Takes the level again next. A level recorded again replaces its reading
+  // and takes the place of one refinement step.
+  void Remeasure(double levelDbm);
   // Every step so far, by level.
   const std::vector<LevelReading>& Measured() const { return measured_; }
   double CoarseStepDb() const { return coarseStepDb_; }

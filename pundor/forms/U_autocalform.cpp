@@ -90,6 +90,8 @@ struct TAutoCalForm::Run {
   std::size_t index = 0;  // into frequencies
   std::optional<autocal::FrequencySweep> current;
   std::optional<autocal::Step> step;
+  Clock::time_point levelSet;  // of the step being taken
+  std::string settling;        // the last note of a slow generator, if any
   bool stopping = false;
   double lastDbm = 0;  // the level last set at the generator
   int columns = 0;
@@ -356,7 +358,8 @@ void TAutoCalForm::NextStep() {
       [this](const GeneratorOutcome& outcome) {
         if (!run_ || run_->stopping) return;
         if (!outcome.ok) return GeneratorFailed(outcome);
-        settleTimer_.start(static_cast<int>(run_->sweep.settle.count()));
+        run_->levelSet = Clock::now();
+        settleTimer_.start(static_cast<int>(run_->current->Settle().count()));
       });
 }
 
@@ -378,20 +381,24 @@ void TAutoCalForm::TakeReading() {
     return;
   }
   if (!run_ || run_->stopping || !run_->step) return;
+  const Clock::duration sinceSet = Clock::now() - run_->levelSet;
   const int raw = MainForm->OpenDriver->GetRawSignalStrength();
   // A lost classic receiver shows only in the reading that failed: take it
   // again once the receiver is back.
   if (!MainForm->OpenDriver->IsDeviceConnected()) return readTimer_.start(0);
-  run_->step->raws.push_back(std::clamp(raw, 0, 255));
-  if (static_cast<int>(run_->step->raws.size()) < run_->sweep.readings)
-    readTimer_.start(0);
-  else
-    StepTaken();
+  try {
+    if (!run_->current->Take(*run_->step, std::clamp(raw, 0, 255), sinceSet)) return readTimer_.start(0);
+  } catch (const autocal::ColumnRejected& error) {
+    return Stop(QStringLiteral("Stopped"), Where() + QStringLiteral(": ") + QString::fromStdString(error.what()));
+  }
+  StepTaken();
 }
 
 void TAutoCalForm::StepTaken() {
   if (run_->log.is_open())
-    run_->log << autocal::StepLogRow(run_->Hz(), MainForm->ReceiverName, MainForm->CurrentMode(), *run_->step) << std::flush;
+    run_->log << autocal::StepLogRow(run_->Hz(), MainForm->ReceiverName, MainForm->CurrentMode(), *run_->step,
+                                     autocal::MostReadings(run_->sweep))
+              << std::flush;
   run_->current->Record(std::move(*run_->step));
   run_->step.reset();
   ++run_->steps;
@@ -403,10 +410,12 @@ void TAutoCalForm::ColumnDone() {
   autocal::LevelColumn column;
   try {
     column = run_->current->Fit();
-  } catch (const std::invalid_argument& error) {
-    return Stop(QStringLiteral("Stopped"),
-                Where() + QStringLiteral(": ") + QString::fromStdString(error.what()));
+  } catch (const autocal::ColumnRejected& error) {
+    return Stop(QStringLiteral("Stopped"), Where() + QStringLiteral(": not written: ") +
+                                               QString::fromStdString(error.what()));
   }
+  if (const std::string note = autocal::SettlingNote(*run_->current); !note.empty())
+    run_->settling = FormatFrequency(hz).toStdString() + note;
   for (double& level : column.levels)
     level = std::clamp(level, autocal::kLowestLevelDbm, autocal::kHighestLevelDbm);
   const int32_t result = calibration::PutDBMs(MainForm->CalHandle, MainForm->ReceiverName.c_str(),
@@ -453,6 +462,7 @@ void TAutoCalForm::Stopped(const QString& status, const QString& message, const 
   const int count = static_cast<int>(run_->frequencies.size());
   const double seconds = std::chrono::duration<double>(Clock::now() - run_->started).count();
   const double lastDbm = run_->lastDbm;
+  const QString settling = QString::fromStdString(run_->settling);
   run_.reset();
   EnableInputs(true);
   LProgress->SetCaption(status +
@@ -460,7 +470,8 @@ void TAutoCalForm::Stopped(const QString& status, const QString& message, const 
                             .arg(columns)
                             .arg(count)
                             .arg(QLocale().toString(seconds, 'f', 1))
-                            .arg(off.ok ? QStringLiteral("off") : QStringLiteral("may still be on")));
+                            .arg(off.ok ? QStringLiteral("off") : QStringLiteral("may still be on")) +
+                        settling);
   const QString unsafe =
       QStringLiteral("The generator's output could not be switched off and may still be on at %1 dBm:\n")
           .arg(QLocale().toString(lastDbm, 'f', 1)) +

@@ -229,23 +229,28 @@ class Run {
     generator_.SetOutput(true);
     generator_.WaitComplete();
     receiver_.Tune(hz);
-    const autocal::LevelColumn column = autocal::RunSweep(
-        sweep,
-        {[&](double dbm) {
-           SetLevel(dbm);
-           generator_.WaitComplete();
-         },
-         [&](std::chrono::milliseconds settle) {
-           Wait(settle);
-           StopIfInterrupted(record_);
-         },
-         [&] { return receiver_.Read(); }, [&](const autocal::Step& step) { StepTaken(hz, sweep, step); }});
+    autocal::LevelColumn column;
+    try {
+      column = autocal::RunSweep(
+          sweep,
+          {[&](double dbm) {
+             SetLevel(dbm);
+             generator_.WaitComplete();
+           },
+           [&](std::chrono::milliseconds settle) {
+             Wait(settle);
+             StopIfInterrupted(record_);
+           },
+           [&] { return receiver_.Read(); }, [&](const autocal::Step& step) { StepTaken(hz, sweep, step); }});
+    } catch (const autocal::ColumnRejected& rejected) {
+      throw std::runtime_error(HzText(hz) + ": not written: " + rejected.what());
+    }
     const bool replaced = table_.HasColumn(receiver_.Device().Name, options_.mode, hz);
     table_.PutColumn(receiver_.Device().Name, options_.mode, hz, column);
     table_.Save(options_.out);
     ++record_.columns;
     ClearProgress();
-    out_ << Summary(hz, sweep, column, Clock::now() - start, replaced) << std::endl;
+    out_ << Summary(hz, sweep, column, Clock::now() - start, replaced) << autocal::SettlingNote(sweep) << std::endl;
   }
 
   void ClearProgress() {

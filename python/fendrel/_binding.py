@@ -46,37 +46,45 @@ _PROTOTYPES = {
 
 
 def _candidates():
-    """Where the library may be, in the order tried."""
+    """The files to try in order, and what else was tried, for the message
+    when none loads."""
     chosen = os.environ.get(LIBRARY_VARIABLE)
     if chosen:
         # An explicit choice is never replaced by another library.
         path = Path(chosen)
-        return [path / name for name in _FILE_NAMES] if path.is_dir() else [path]
-    # A source checkout: python/fendrel/ beside build/bin/.
-    build = Path(__file__).resolve().parent.parent.parent / "build" / "bin"
-    found = [build / name for name in _FILE_NAMES]
+        return [path / name for name in _FILE_NAMES] if path.is_dir() else [path], []
+    found = []
+    # A source checkout: python/fendrel/ beside build/bin/. An installed
+    # package has no checkout around it.
+    source = Path(__file__).resolve().parent.parent
+    if (source / "pyproject.toml").is_file():
+        found = [source.parent / "build" / "bin" / name for name in _FILE_NAMES]
+    # A bare file name, which the system's loader then looks for.
     system = ctypes.util.find_library("fendrel")
-    if system:
-        found.append(system)
-    return found
+    return found + [system] if system else found, [] if system else ["the system's library search: nothing found"]
 
 
 def _load():
+    files, also_tried = _candidates()
     tried = []
-    for candidate in _candidates():
+    for candidate in files:
         if isinstance(candidate, Path) and not candidate.is_file():
-            tried.append(str(candidate))
+            tried.append("%s: no such file" % candidate)
             continue
-        library = ctypes.CDLL(str(candidate))
+        try:
+            library = ctypes.CDLL(str(candidate))
+        except OSError as error:
+            tried.append("%s: %s" % (candidate, error))
+            continue
         for name, argtypes in _PROTOTYPES.items():
             function = getattr(library, name)
             function.argtypes = argtypes
             function.restype = ctypes.c_int32
         return library
+    only = "only what %s names, " % LIBRARY_VARIABLE if os.environ.get(LIBRARY_VARIABLE) else ""
     raise OSError(
-        "cannot find the fendrel library (tried: %s; and the system's library search). "
-        "Set %s to the library file or to the folder that holds it."
-        % (", ".join(tried) or "nothing", LIBRARY_VARIABLE)
+        "cannot find the fendrel library (tried %s%s). Set %s to the library file or to the folder that holds it."
+        % (only, "; ".join(tried + also_tried), LIBRARY_VARIABLE)
     )
 
 

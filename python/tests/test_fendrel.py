@@ -48,24 +48,22 @@ def test_builds_lists_converts_saves_and_reopens_a_table(tmp_path):
         assert table.frequencies("Halv-A1", Mode.AM) == [10_000_000]
 
 
-def test_errors_carry_the_code_and_the_calibrators_message(tmp_path):
+def test_errors_carry_the_code_and_its_meaning(tmp_path):
     with pytest.raises(FendrelError) as missing:
         Table(tmp_path / "missing.cal")
-    assert (missing.value.code, missing.value.message) == (-8, "CAL file not found.")
+    assert (missing.value.code, missing.value.message) == (-8, "The file cannot be opened for reading.")
 
     table = Table()
     table.put_column("Halv-A1", Mode.AM, 7_000_000, [-90.0] * 256)
     cases = [
-        (lambda: table.convert("Halv-Z9", Mode.AM, 7_000_000, 1), -7,
-         "Specified receiver is not found in calibration table."),
-        (lambda: table.frequencies("Halv-A1", Mode.USB), -14, "Calibration table does not contains requested mode."),
+        (lambda: table.convert("Halv-Z9", Mode.AM, 7_000_000, 1), -7, "No receiver of that name in the table."),
+        (lambda: table.frequencies("Halv-A1", Mode.USB), -14, "The receiver has no section for that mode."),
         (lambda: table.put_column("Halv-A1", Mode.AM, 7_000_000, [-140.5] * 256), -2,
-         "Was found an dBm value in array that is out of range -140 - 0"),
-        (lambda: table.put_column("Halv-A1", Mode.AM, -1, [0.0] * 256), -4,
-         "Specified frequency is not found in calibration table."),
-        (lambda: table.delete_frequency("Halv-A1", Mode.AM, 7_000_001), -17, "Frequency not found in table."),
-        (lambda: table.save(tmp_path / "no-such-folder" / "x.cal"), -5,
-         "Error during writing calibration table to file."),
+         "A level is above 0, below -140 or not a number."),
+        (lambda: table.put_column("Halv-A1", Mode.AM, -1, [0.0] * 256), -4, "The frequency is negative."),
+        (lambda: table.delete_frequency("Halv-A1", Mode.AM, 7_000_001), -17,
+         "The mode's section has no point at exactly that frequency."),
+        (lambda: table.save(tmp_path / "no-such-folder" / "x.cal"), -5, "The file could not be written completely."),
     ]
     for call, code, message in cases:
         with pytest.raises(FendrelError) as error:
@@ -86,14 +84,54 @@ def test_errors_carry_the_code_and_the_calibrators_message(tmp_path):
     other.put_column("Halv-A1", Mode.AM, 7_000_000, [-90.0] * 256)
     with pytest.raises(FendrelError) as closed:
         table.modes("Halv-A1")
-    assert (closed.value.code, closed.value.message) == (-10, "Invalid CAL handle.")
+    assert (closed.value.code, closed.value.message) == (-10, "The handle is not valid.")
     assert other.modes("Halv-A1") == [Mode.AM]
     other.close()
 
 
+def test_arguments_are_checked_before_the_library_sees_them(tmp_path):
+    sample = tmp_path / "demo.cal"
+    with Table() as table:
+        table.put_column("Halv-A1", "am", 14.2e6, [-70.0] * 256)
+        table.save(sample)
+        # Mode names as fendrel-tool takes them; floats with no fraction as frequency.
+        for mode in (Mode.AM, 1, "AM", "am", " Am ", "AM - Amplitude Modulation", "1"):
+            assert table.convert("Halv-A1", mode, 14_200_000.0, 9).dbm == -70.0, mode
+        assert table.frequencies("Halv-A1", "AM") == [14_200_000]
+
+        cases = [
+            (lambda: table.convert("Halv-A1", 2 ** 32 + 1, 14_200_000, 9), ValueError, "mode 4294967297 is not -1..255"),
+            (lambda: table.convert("Halv-A1", "SSB", 14_200_000, 9), ValueError, "unknown mode 'SSB'"),
+            (lambda: table.convert("Halv-A1", 1.0, 14_200_000, 9), TypeError, "mode must be an int -1..255 or a mode name"),
+            (lambda: table.convert("Halv-A1", Mode.AM, 2 ** 64 + 14_200_000, 9), ValueError, "frequency 18446744073723751616"),
+            (lambda: table.convert("Halv-A1", Mode.AM, 14.2e6 + 0.5, 9), TypeError,
+             "frequency must be whole hertz, an int or a float with no fraction, not float"),
+            (lambda: table.convert("Halv-A1", Mode.AM, "14200000", 9), TypeError, "frequency must be whole hertz"),
+            (lambda: table.convert("Halv-A1", Mode.AM, 14_200_000, "12"), TypeError, "raw must be an int 0..255, not str"),
+            (lambda: table.convert("Halv-A1", Mode.AM, 14_200_000, 256), ValueError, "raw 256 is not 0..255"),
+            (lambda: table.convert("Halv-A1", Mode.AM, 14_200_000, True), TypeError, "raw must be an int 0..255, not bool"),
+            (lambda: table.convert(None, Mode.AM, 14_200_000, 9), TypeError, "receiver must be str or bytes, not NoneType"),
+            (lambda: table.convert("Halv-A1\0x", Mode.AM, 14_200_000, 9), ValueError, "receiver b'Halv-A1\\x00x' holds a NUL"),
+            (lambda: table.modes("Halv-\u20ac"), ValueError, "receiver 'Halv-\u20ac' has characters outside Latin-1"),
+            (lambda: table.put_column("Halv-A1", Mode.AM, 1, ["-70"] * 256), TypeError, "levels[0] must be a number"),
+            (lambda: table.save(tmp_path / "x.cal\0.bak"), ValueError, "holds a NUL byte"),
+            (lambda: table.save(None), TypeError, "path must be str, bytes or os.PathLike, not NoneType"),
+            (lambda: Table(str(sample) + "\0junk"), ValueError, "holds a NUL byte"),
+        ]
+        for call, kind, text in cases:
+            with pytest.raises(kind) as error:
+                call()
+            assert text in str(error.value), (text, str(error.value))
+        assert not (tmp_path / "x.cal").exists()
+        assert table.modes("Halv-A1") == [Mode.AM] and table.frequencies("Halv-A1", Mode.AM) == [14_200_000]
+
+
 def run_python(python, script, library, cwd):
-    environment = dict(os.environ, FENDREL_LIBRARY=str(library))
+    environment = dict(os.environ)
     environment.pop("PYTHONPATH", None)
+    environment.pop(_binding.LIBRARY_VARIABLE, None)
+    if library is not None:
+        environment[_binding.LIBRARY_VARIABLE] = str(library)
     return subprocess.run([str(python), "-c", textwrap.dedent(script)], cwd=cwd, env=environment,
                           capture_output=True, text=True, timeout=120)
 
@@ -114,7 +152,8 @@ def test_finds_the_library_through_the_variable_as_file_or_folder(tmp_path):
         assert done.returncode == 0, done.stderr
         assert done.stdout.split()[-1] == "S9"
     missing = run_python(sys.executable, USE, tmp_path / "nowhere.so", tmp_path)
-    assert "cannot find the fendrel library" in missing.stderr and "FENDREL_LIBRARY" in missing.stderr
+    assert ("cannot find the fendrel library (tried only what FENDREL_LIBRARY names, %s: no such file)"
+            % (tmp_path / "nowhere.so")) in missing.stderr
 
 
 def test_pip_installs_offline_into_a_virtual_environment(tmp_path):
@@ -133,3 +172,9 @@ def test_pip_installs_offline_into_a_virtual_environment(tmp_path):
     assert done.returncode == 0, done.stderr
     where, label = done.stdout.split()
     assert str(venv) in where and label == "S9"
+    # Installed, without the variable: no checkout path, only the system's search.
+    alone = run_python(python, USE, None, tmp_path)
+    if alone.returncode != 0:
+        message = alone.stderr.strip().splitlines()[-1]
+        assert message == ("OSError: cannot find the fendrel library (tried the system's library search: nothing "
+                           "found). Set FENDREL_LIBRARY to the library file or to the folder that holds it."), message

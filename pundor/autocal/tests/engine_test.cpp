@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <chrono>
+#include <optional>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "autocal/cable_loss.h"
 #include "autocal/frequency_sweep.h"
@@ -51,6 +55,90 @@ TEST(Sweep, StepsRefineOnlyAtTheKneesAndTheColumnFillsWhatWasNeverRead) {
   EXPECT_NEAR(column.levels[180], -30, 0.3);  // the lowest that reads the top
   for (int raw = 0; raw < kRawValues; ++raw) EXPECT_EQ(column.filled[raw], raw > 180) << raw;
   for (int raw = 181; raw < kRawValues; ++raw) EXPECT_EQ(column.levels[raw], column.levels[180]);
+}
+
+// The clipped receiver behind a generator whose level reaches it `lag` after
+// it was set; each reading takes a millisecond.
+struct LaggingBench {
+  std::chrono::milliseconds lag, now{0}, setAt{0};
+  double previousDbm = -200, levelDbm = -200;
+
+  double HeardDbm() const { return now - setAt >= lag ? levelDbm : previousDbm; }
+  void Set(double dbm) { previousDbm = HeardDbm(), levelDbm = dbm, setAt = now; }
+  int Read() {
+    const int raw = ClippedRaw(HeardDbm());
+    now += std::chrono::milliseconds(1);
+    return raw;
+  }
+  // RunSweep on this bench's clock.
+  LevelColumn Sweep(FrequencySweep& sweep) {
+    while (std::optional<Step> step = sweep.Next()) {
+      Set(step->receiverDbm);
+      const auto set = now;
+      now += sweep.Settle();
+      while (!sweep.Take(*step, Read(), now - set)) {
+      }
+      sweep.Record(std::move(*step));
+    }
+    return sweep.Fit();
+  }
+};
+
+TEST(Sweep, ASlowGeneratorIsWaitedForAndStepsThatMakeNoSenseGiveNoColumn) {
+  FrequencySweep sweep({}, 0);
+  LaggingBench bench{std::chrono::milliseconds(100)};
+  const LevelColumn column = bench.Sweep(sweep);
+  for (int raw = 1; raw < 180; ++raw) EXPECT_NEAR(column.levels[raw], raw / 2.0 - 120, 0.26) << raw;
+  // Seen at the jump from the bottom to the top, with a margin from then on;
+  // the bottom, read before that, is read again.
+  EXPECT_EQ(sweep.SettlingNeeded(), std::chrono::milliseconds(100));
+  EXPECT_EQ(sweep.Settle(), std::chrono::milliseconds(125));
+  EXPECT_EQ(std::count_if(sweep.Steps().begin(), sweep.Steps().end(),
+                          [](const Step& step) { return step.receiverDbm == -130; }),
+            2);
+  EXPECT_LE(static_cast<int>(sweep.Steps().size()), sweep.MostSteps());
+  EXPECT_EQ(SettlingNote(sweep),
+            "; the reading followed the generator only after 100 ms, so each step waited 125 ms (settling time "
+            "set: 0 ms)");
+  FrequencySweep prompt({}, 0);
+  LaggingBench{std::chrono::milliseconds(0)}.Sweep(prompt);
+  EXPECT_EQ(prompt.SettlingNeeded(), std::nullopt);
+  EXPECT_EQ(SettlingNote(prompt), "");
+
+  auto rejection = [](auto&& attempt) {
+    try {
+      attempt();
+    } catch (const ColumnRejected& error) {
+      EXPECT_NE(std::string(error.what()).find("Try a longer settling time (--settle)"), std::string::npos);
+      return std::string(error.what());
+    }
+    return std::string("accepted");
+  };
+  // A reading that never follows: given up after the most a sweep waits.
+  FrequencySweep never({}, 0);
+  LaggingBench deaf{std::chrono::hours(1)};
+  EXPECT_EQ(rejection([&] { deaf.Sweep(never); }).substr(0, 81),
+            "the reading stayed at raw 0 for 5000 ms after the level rose from -130.0 to -10.0");
+  EXPECT_GE(deaf.now, kMostSettle);
+  EXPECT_LE(deaf.now, kMostSettle + std::chrono::milliseconds(100));  // and the bottom step
+
+  // Readings of a level that never reached the receiver: flat, falling back
+  // after a jump, or changing within one step.
+  std::vector<Step> flat, fallen, scattered;
+  for (int level = -130; level <= -10; level += 3) {
+    flat.push_back({double(level), double(level), {5, 6, 5, 4, 5}});
+    const int raw = ClippedRaw(level);
+    fallen.push_back({double(level), double(level), std::vector<int>(5, level == -100 ? 180 : raw)});
+    scattered.push_back({double(level), double(level), {raw, raw, raw, raw, level == -70 ? raw + 6 : raw}});
+  }
+  EXPECT_EQ(rejection([&] { FitSteps(flat); }).substr(0, 76),
+            "the reading did not rise with the level: raw 5 at -130.0 dBm, 5 at -10.0 dBm");
+  EXPECT_EQ(rejection([&] { FitSteps(fallen); }).substr(0, 62),
+            "the reading fell from raw 180 at -100.0 dBm to 46 at -97.0 dBm");
+  EXPECT_EQ(rejection([&] { FitSteps(scattered); }).substr(0, 80),
+            "the readings at -70.0 dBm spread over 6 raw steps, at the levels nearby over 0: ");
+  scattered.push_back({-70, -70, std::vector<int>(5, ClippedRaw(-70))});  // taken again: the later counts
+  EXPECT_EQ(rejection([&] { FitSteps(scattered); }), "accepted");
 }
 
 TEST(Sweep, LossRaisesTheGeneratorAndBadSettingsAreRefusedWithAMessage) {
@@ -124,9 +212,12 @@ TEST(StepLog, RunsAppendAsCsvSectionsThatReadBackIntoTheSameColumn) {
             "\"# Orvanta automatic calibration steps, run started: 2026-12-07 19:00:00 UTC\"\n\"");
   EXPECT_NE(text.find("\n\"# generator: Simulated,SG-1,0001,1.0  at tcp://127.0.0.1:5025\"\n"), std::string::npos);
   EXPECT_NE(text.find("loss table 10000000 Hz 1 dB; 30000000 Hz 3 dB\"\n"), std::string::npos) << text;
-  EXPECT_TRUE(text.ends_with("\nfrequency_hz,generator_dbm,level_dbm,receiver,mode,reading_1,reading_2,reading_3\n"));
-  EXPECT_EQ(StepLogRow(14'200'000, "Halv,\"A\"", 1, {-123.5, -130, {3, 5, 4}}),
-            "14200000,-123.5,-130,\"Halv,\"\"A\"\"\",AM,3,5,4\n");
+  // As many reading columns as a step on the noise floor takes.
+  EXPECT_NE(text.find("\nfrequency_hz,generator_dbm,level_dbm,receiver,mode,reading_1,reading_2,reading_3,"),
+            std::string::npos);
+  EXPECT_TRUE(text.ends_with(",reading_15\n"));
+  EXPECT_EQ(StepLogRow(14'200'000, "Halv,\"A\"", 1, {-123.5, -130, {3, 5, 4}}, 5),
+            "14200000,-123.5,-130,\"Halv,\"\"A\"\"\",AM,3,5,4,,\n");
 
   // Two runs while the table has no name, then one after it got one: all
   // three beside it, after what was there.

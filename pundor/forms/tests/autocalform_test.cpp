@@ -5,6 +5,7 @@
 // never by time, so a slow machine only makes the tests longer.
 
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iostream>
@@ -68,6 +69,24 @@ class AutoCalWindowTest : public MainWindowTest {
     return frequencies;
   }
 
+  // The column says what the receiver's model reads at a level, less the loss.
+  void ExpectColumnMatchesTheModel(int64_t hz) const {
+    const auto scenario = sim::ParseScenario(sim::DefaultScenarioText());
+    const auto c1 = std::find_if(scenario.receivers.begin(), scenario.receivers.end(),
+                                 [](const sim::ReceiverSpec& receiver) { return receiver.id == kC1; });
+    ASSERT_NE(c1, scenario.receivers.end());
+    for (double level = -120; level <= -20; level += 10) {
+      const int raw = sim::ModelReading(*c1, hz, form->CurrentMode(), level + kLossDb);
+      CalibratedStrength strength{};
+      strength.Size = sizeof strength;
+      strength.RawValue = static_cast<uint8_t>(raw);
+      ASSERT_EQ(
+          calibration::GetCS(form->CalHandle, form->ReceiverName.c_str(), form->CurrentMode(), hz, &strength),
+          CAL_OK);
+      EXPECT_NEAR(strength.DBm, level, 1.5) << hz << " Hz, raw " << raw;
+    }
+  }
+
   std::unique_ptr<TAutoCalForm> autocal;
   std::optional<sim::testing::GeneratorServerProcess> server_;
 };
@@ -97,24 +116,23 @@ TEST_F(AutoCalWindowTest, CalibratesEachFrequencyIntoTheTableAndSwitchesTheOutpu
   EXPECT_GT(rows, 20);
   EXPECT_EQ(lastRow.rfind("14200000,", 0), 0u) << lastRow;
 
-  // Each column says what the receiver's model reads at a level, less the loss.
-  const auto scenario = sim::ParseScenario(sim::DefaultScenarioText());
-  const sim::ReceiverSpec* c1 = nullptr;
-  for (const auto& receiver : scenario.receivers)
-    if (receiver.id == kC1) c1 = &receiver;
-  ASSERT_NE(c1, nullptr);
-  for (const int64_t hz : {7'050'000, 14'200'000}) {
-    for (double level = -120; level <= -20; level += 10) {
-      const int raw = sim::ModelReading(*c1, hz, form->CurrentMode(), level + kLossDb);
-      CalibratedStrength strength{};
-      strength.Size = sizeof strength;
-      strength.RawValue = static_cast<uint8_t>(raw);
-      ASSERT_EQ(
-          calibration::GetCS(form->CalHandle, form->ReceiverName.c_str(), form->CurrentMode(), hz, &strength),
-          CAL_OK);
-      EXPECT_NEAR(strength.DBm, level, 1.5) << hz << " Hz, raw " << raw;
-    }
-  }
+  for (const int64_t hz : {7'050'000, 14'200'000}) ExpectColumnMatchesTheModel(hz);
+}
+
+// A generator that reaches the receiver only 100 ms after each change, with
+// no settling time given: the run waits it out and says how long it needed.
+TEST_F(AutoCalWindowTest, ASlowGeneratorIsWaitedForAndTheStatusSaysHowLong) {
+  server_.emplace(100);
+  autocal->EAddress->setText(QString::fromStdString(server_->Address()));
+  autocal->EFrequencies->setText(QStringLiteral("10.1 MHz"));
+  autocal->BStartClick();
+  ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
+  EXPECT_TRUE(op.Boxes().empty()) << op.Boxes().at(0).text().toStdString();
+  EXPECT_TRUE(Progress().startsWith(QStringLiteral("Finished: 1 of 1 frequencies"))) << Progress().toStdString();
+  EXPECT_TRUE(Progress().contains(QStringLiteral("the reading followed the generator only after ")))
+      << Progress().toStdString();
+  EXPECT_EQ(Frequencies(), std::vector<int64_t>{10'100'000});
+  ExpectColumnMatchesTheModel(10'100'000);
 }
 
 TEST_F(AutoCalWindowTest, CancelKeepsTheFinishedColumnsOnly) {
