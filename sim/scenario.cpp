@@ -6,6 +6,8 @@
 #include <sstream>
 #include <utility>
 
+#include "vocabulary/frequency_text.h"
+
 namespace sim {
 namespace {
 
@@ -165,8 +167,6 @@ class LineParser {
 
 }  // namespace
 
-std::string ClassicId(int32_t deviceNumber) { return "classic:" + std::to_string(deviceNumber); }
-
 int32_t ModeOfEntry(uint32_t entry) {
   constexpr uint32_t kFmnCode = 2;
   constexpr uint32_t kSixKHzSubCode = 3;
@@ -198,28 +198,9 @@ bool ParseNumber(std::string_view text, double& value) {
 }
 
 bool ParseFrequency(std::string_view text, int64_t& hz) {
-  double scale = 1;
-  if (!text.empty()) {
-    switch (text.back()) {
-      case 'k':
-      case 'K':
-        scale = 1e3;
-        break;
-      case 'M':
-        scale = 1e6;
-        break;
-      case 'G':
-        scale = 1e9;
-        break;
-      default:
-        break;
-    }
-    if (scale != 1) text.remove_suffix(1);
-  }
-  double value = 0;
-  if (!ParseNumber(text, value) || value < 0 || value * scale > 9e18) return false;
-  hz = static_cast<int64_t>(value * scale + 0.5);
-  return true;
+  const std::optional<int64_t> read = vocabulary::ReadFrequency(text);
+  if (read) hz = *read;
+  return read.has_value();
 }
 
 Scenario ParseScenario(std::string_view text) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "vocabulary/receiver_names.h"
+
 namespace sim {
 
 enum class Family { kClassic, kNewer };
@@ -40,7 +42,7 @@ inline constexpr int32_t kFirstDeviceNumber = 1;
 inline constexpr int32_t kLastDeviceNumber = 31;
 inline constexpr std::size_t kTextWidth = 8;  // serial number and bus text
 
-std::string ClassicId(int32_t deviceNumber);
+using vocabulary::ClassicId;
 
 // The program's mode code for a classic mode-list entry (FMN with sub-code 3
 // is FM6).
@@ -50,8 +52,8 @@ std::vector<int32_t> ModesOf(const ReceiverSpec& receiver);
 // The newer models with FM wide and an RF amplifier.
 bool IsFmModel(const ReceiverSpec& receiver);
 
-// A frequency with an optional k, M or G suffix ("145.5M"); false when it is
-// not one or is negative.
+// A frequency as every Orvanta program reads one (vocabulary::ReadFrequency:
+// "145.5M", "7100 kHz"); false when it is not one.
 bool ParseFrequency(std::string_view text, int64_t& hz);
 bool ParseNumber(std::string_view text, double& value);
 

@@ -18,21 +18,6 @@ TEST(ToolArguments, ReadsModesByCodeShortNameOrFullName) {
   EXPECT_EQ(parseMode("SSB"), std::nullopt);
 }
 
-TEST(ToolArguments, ReadsFrequenciesExactlyInTheirUnits) {
-  EXPECT_EQ(parseFrequency("7050000"), 7050000);
-  EXPECT_EQ(parseFrequency("7050 kHz"), 7050000);
-  EXPECT_EQ(parseFrequency("14.2MHz"), 14200000);
-  EXPECT_EQ(parseFrequency("14.000001 mhz"), 14000001);
-  EXPECT_EQ(parseFrequency("1.5GHz"), 1500000000);
-  EXPECT_EQ(parseFrequency("5 Hz"), 5);
-  EXPECT_EQ(parseFrequency("1.5 Hz"), std::nullopt);
-  EXPECT_EQ(parseFrequency("14.0000001MHz"), std::nullopt);
-  EXPECT_EQ(parseFrequency("14 furlongs"), std::nullopt);
-  EXPECT_EQ(parseFrequency("MHz"), std::nullopt);
-  EXPECT_EQ(parseFrequency("-5"), std::nullopt);
-  EXPECT_EQ(parseFrequency("99999999999 GHz"), std::nullopt);
-}
-
 TEST(ToolArguments, ReadsRawReadingsOfOneByte) {
   EXPECT_EQ(parseRaw("0"), 0);
   EXPECT_EQ(parseRaw("255"), 255);

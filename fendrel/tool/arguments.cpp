@@ -18,12 +18,6 @@ bool equalIgnoringCase(std::string_view a, std::string_view b) {
          });
 }
 
-std::string_view trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 template <typename Number>
 std::optional<Number> wholeNumber(std::string_view text) {
   Number value{};
@@ -31,14 +25,6 @@ std::optional<Number> wholeNumber(std::string_view text) {
   if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
 }
-
-struct Unit {
-  std::string_view name;
-  int64_t hertz;
-  int decimals;  // the finest fraction that is still whole hertz
-};
-constexpr Unit kUnits[] = {
-    {"", 1, 0}, {"Hz", 1, 0}, {"kHz", 1000, 3}, {"MHz", 1000000, 6}, {"GHz", 1000000000, 9}};
 
 std::string_view shortNameOf(std::string_view modeName) { return modeName.substr(0, modeName.find(" - ")); }
 
@@ -55,24 +41,6 @@ std::optional<int32_t> parseMode(std::string_view text) {
     if (equalIgnoringCase(text, name) || equalIgnoringCase(text, shortName)) return index + CAL_MODE_DEFAULT;
   }
   return std::nullopt;
-}
-
-std::optional<int64_t> parseFrequency(std::string_view text) {
-  text = trimmed(text);
-  const auto unitAt = text.find_first_not_of("0123456789.");
-  const std::string_view number = text.substr(0, unitAt);
-  const std::string_view unitName = unitAt == std::string_view::npos ? "" : trimmed(text.substr(unitAt));
-  const auto unit = std::find_if(std::begin(kUnits), std::end(kUnits),
-                                 [unitName](const Unit& u) { return equalIgnoringCase(u.name, unitName); });
-  if (unit == std::end(kUnits)) return std::nullopt;
-  const auto point = number.find('.');
-  const auto whole = wholeNumber<int64_t>(number.substr(0, point));
-  std::string fraction(point == std::string_view::npos ? "" : number.substr(point + 1));
-  if (!whole || fraction.size() > static_cast<std::size_t>(unit->decimals)) return std::nullopt;
-  fraction.resize(static_cast<std::size_t>(unit->decimals), '0');
-  const int64_t fractionHertz = fraction.empty() ? 0 : wholeNumber<int64_t>(fraction).value_or(-1);
-  if (fractionHertz < 0 || *whole > (INT64_MAX - fractionHertz) / unit->hertz) return std::nullopt;
-  return *whole * unit->hertz + fractionHertz;
 }
 
 std::optional<uint8_t> parseRaw(std::string_view text) { return wholeNumber<uint8_t>(text); }

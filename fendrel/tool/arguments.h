@@ -1,5 +1,6 @@
 #pragma once
-// The tool's argument syntax: modes, frequencies with units, raw readings.
+// The tool's argument syntax: modes and raw readings (frequencies are read
+// as every Orvanta program reads them, vocabulary/frequency_text.h).
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,10 +11,6 @@ namespace fendrel_tool {
 // A mode code -1..255, the short name of a mode ("AM", "default") or its full
 // CAL name, ignoring case.
 std::optional<int32_t> parseMode(std::string_view text);
-
-// Hertz from "7050000", "7050 kHz", "14.2MHz", "1.2 GHz"; exact, so a
-// fraction finer than 1 Hz is refused.
-std::optional<int64_t> parseFrequency(std::string_view text);
 
 // A raw reading 0..255.
 std::optional<uint8_t> parseRaw(std::string_view text);

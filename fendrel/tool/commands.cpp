@@ -21,6 +21,7 @@
 #include "json.h"
 #include "lint.h"
 #include "output.h"
+#include "vocabulary/frequency_text.h"
 
 namespace fendrel_tool {
 namespace {
@@ -31,7 +32,7 @@ const char* const kUsage =
     "      list the receivers, modes and frequencies of a CAL file\n"
     "  fendrel-tool convert FILE RECEIVER MODE FREQUENCY RAW [--json]\n"
     "      convert a raw reading 0..255; MODE is a code (-1..255) or a name (AM, USB, default, ...);\n"
-    "      FREQUENCY in Hz or with a unit (7050kHz, \"14.2 MHz\")\n"
+    "      FREQUENCY in Hz or with a unit (7.1M, \"14.2 MHz\", 7050k, 7.1e6)\n"
     "  fendrel-tool export FILE [--receiver R] [--mode M]\n"
     "      write the levels as CSV (receiver,mode,frequency_hz,raw,dbm) to standard output\n"
     "  fendrel-tool import FILE.csv OUT.cal [--into EXISTING.cal]\n"
@@ -296,7 +297,7 @@ class Tool {
     const std::string& path = operands[0];
     const std::string& receiver = operands[1];
     const auto mode = parseMode(operands[2]);
-    const auto frequency = parseFrequency(operands[3]);
+    const auto frequency = vocabulary::ReadFrequency(operands[3]);
     const auto raw = parseRaw(operands[4]);
     if (!mode) usage("unknown mode '" + operands[2] + "'");
     if (!frequency) usage("cannot read frequency '" + operands[3] + "'");

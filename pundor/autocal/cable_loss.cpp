@@ -4,7 +4,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
+
+#include "vocabulary/frequency_text.h"
 
 namespace autocal {
 namespace {
@@ -23,33 +26,6 @@ bool ParseDouble(std::string_view text, double& value) {
   if (text.front() == '+') text.remove_prefix(1);
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   return error == std::errc() && end == text.data() + text.size() && std::isfinite(value);
-}
-
-bool ParseHz(std::string_view text, int64_t& hz) {
-  text = Trim(text);
-  double scale = 1;
-  if (!text.empty()) {
-    switch (text.back()) {
-      case 'k':
-      case 'K':
-        scale = 1e3;
-        break;
-      case 'M':
-        scale = 1e6;
-        break;
-      case 'G':
-      case 'g':
-        scale = 1e9;
-        break;
-      default:
-        break;
-    }
-    if (scale != 1) text.remove_suffix(1);
-  }
-  double value = 0;
-  if (!ParseDouble(text, value) || value < 0 || value * scale > 9e18) return false;
-  hz = std::llround(value * scale);
-  return true;
 }
 
 CableLoss::CableLoss(std::vector<std::pair<int64_t, double>> points) : points_(std::move(points)) {
@@ -98,11 +74,11 @@ CableLoss ParseLossTable(std::string_view text) {
     const bool heading = !anyLine;
     anyLine = true;
     const auto comma = line.find_first_of(",;\t");
-    int64_t hz = 0;
+    const std::optional<int64_t> hz =
+        comma == std::string_view::npos ? std::nullopt : vocabulary::ReadFrequency(line.substr(0, comma));
     double db = 0;
-    if (comma != std::string_view::npos && ParseHz(line.substr(0, comma), hz) &&
-        ParseDouble(line.substr(comma + 1), db)) {
-      points.emplace_back(hz, db);
+    if (hz && ParseDouble(line.substr(comma + 1), db)) {
+      points.emplace_back(*hz, db);
     } else if (!heading) {
       throw std::invalid_argument("line " + std::to_string(lineNumber) +
                                   ": expected \"frequency,loss\", found \"" + std::string(line) + "\"");

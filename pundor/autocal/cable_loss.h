@@ -26,13 +26,11 @@ class CableLoss {
 };
 
 // A loss table as a text file: one "frequency,loss" per line, the frequency
-// in Hz with an optional k, M or G; '#' starts a comment; a first line that
+// as every program reads one ("7100000", "7.1 MHz", ...); '#' starts a comment; a first line that
 // is not a number (a heading) is skipped. Raises std::invalid_argument naming
 // the line that cannot be read.
 CableLoss ParseLossTable(std::string_view text);
 
-// "145.5M", "7050k", "10000000": Hz. False for anything else or a negative.
-bool ParseHz(std::string_view text, int64_t& hz);
 bool ParseDouble(std::string_view text, double& value);
 
 }  // namespace autocal

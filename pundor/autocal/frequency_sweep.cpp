@@ -9,27 +9,6 @@
 
 namespace autocal {
 
-namespace {
-
-std::string LevelText(double dbm) {
-  char text[32];
-  std::snprintf(text, sizeof text, "level %g", dbm);
-  return text;
-}
-
-}  // namespace
-
-void CheckSettings(const SweepSettings& settings) {
-  for (const double level : {settings.fromDbm, settings.toDbm}) {
-    if (!(level >= kLowestLevelDbm && level <= kHighestLevelDbm))
-      throw std::invalid_argument(LevelText(level) + " dBm is outside -140..0 dBm");
-  }
-  if (settings.fromDbm == settings.toDbm) throw std::invalid_argument("the level range is empty");
-  if (!(settings.finestStepDb >= 0.1)) throw std::invalid_argument("the step must be at least 0.1 dB");
-  if (settings.readings < 1) throw std::invalid_argument("at least one reading per step is needed");
-  if (settings.settle.count() < 0) throw std::invalid_argument("the settling time cannot be negative");
-}
-
 double Step::Median() const {
   if (raws.empty()) return 0;
   std::vector<int> sorted = raws;

@@ -34,9 +34,7 @@ struct SweepSettings {
 // The most readings a step takes: those on the noise floor.
 int MostReadings(const SweepSettings& settings);
 
-// Raises std::invalid_argument with a message for the operator when a
-// setting cannot be used (a level outside -140..0 dBm, no readings, ...).
-void CheckSettings(const SweepSettings& settings);
+// sweep_fields.h checks the settings as an operator types them.
 
 struct Step {
   double generatorDbm = 0;

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "fendrel.h"
+#include "vocabulary/frequency_text.h"
 
 namespace autocal {
 namespace {
@@ -233,7 +234,9 @@ std::vector<LoggedRun> ParseStepLog(std::string_view text) {
     const auto mode = fields.size() > 4 ? ParseMode(fields[4]) : std::nullopt;
     // Every row has the header's columns (readings a step did not take are
     // empty): a row with fewer was cut short.
-    bool read = mode && fields.size() > 5 && fields.size() == columns && ParseHz(fields[0], logged.hz) &&
+    const std::optional<int64_t> hz = fields.empty() ? std::nullopt : vocabulary::ReadFrequency(fields[0]);
+    logged.hz = hz.value_or(0);
+    bool read = mode && fields.size() > 5 && fields.size() == columns && hz &&
                 ParseDouble(fields[1], logged.step.generatorDbm) &&
                 ParseDouble(fields[2], logged.step.receiverDbm);
     std::size_t last = fields.size();

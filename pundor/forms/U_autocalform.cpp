@@ -12,6 +12,7 @@
 #include "autocal/cable_loss.h"
 #include "autocal/frequency_sweep.h"
 #include "autocal/step_log.h"
+#include "autocal/sweep_fields.h"
 #include "forms/U_mainform.h"
 #include "forms/calibration_library.h"
 #include "platform/error.h"
@@ -40,6 +41,8 @@ constexpr int kReconnectPollMs = 100;
 // What a frequency costs before the first one has shown it.
 constexpr int kStepsGuess = 60;
 constexpr int kGaugeScale = 100;  // percent
+// The fields as their labels name them, for the checks shared with orvanta-autocal.
+const autocal::FieldNames kFieldNames = {"Frequencies", "Levels", "Step", "Settle", "Readings per step"};
 
 std::string Utf8(const QString& text) { return text.toStdString(); }
 
@@ -55,24 +58,14 @@ double NumberOf(const TstAlignEdit* field, const QString& name) {
 std::vector<int64_t> ParseFrequencyList(const QString& text) {
   const QChar decimal = QLocale().decimalPoint().at(0);
   const QString separators = decimal == ',' ? QStringLiteral("[;\\n]") : QStringLiteral("[;,\\n]");
-  std::vector<int64_t> frequencies;
-  for (QString entry : text.split(QRegularExpression(separators), Qt::SkipEmptyParts)) {
-    entry = entry.trimmed();
-    if (entry.isEmpty()) continue;
-    QString compact = entry;
-    compact.remove(' ').replace(decimal, '.');
-    if (compact.endsWith(QStringLiteral("hz"), Qt::CaseInsensitive)) compact.chop(2);
-    if (compact.endsWith('K')) compact.back() = 'k';
-    if (compact.endsWith('m')) compact.back() = 'M';
-    if (compact.endsWith('g')) compact.back() = 'G';
-    int64_t hz = 0;
-    if (!autocal::ParseHz(Utf8(compact), hz) || hz <= 0)
-      throw platform::Error(Utf8(QStringLiteral("\"") + entry + QStringLiteral("\" is not a frequency")));
-    // Above this the receivers take tens of Hz.
+  std::vector<std::string> entries;
+  for (const QString& entry : text.split(QRegularExpression(separators), Qt::SkipEmptyParts))
+    if (!entry.trimmed().isEmpty()) entries.push_back(Utf8(QString(entry.trimmed()).replace(decimal, '.')));
+  if (entries.empty()) throw platform::Error("No frequency to calibrate");
+  std::vector<int64_t> frequencies = autocal::ReadFrequencyList(entries, kFieldNames.frequencies);
+  // Above this the receivers take tens of Hz.
+  for (int64_t& hz : frequencies)
     if (hz > kLargestHzWord) hz = hz / 10 * 10;
-    frequencies.push_back(hz);
-  }
-  if (frequencies.empty()) throw platform::Error("No frequency to calibrate");
   return frequencies;
 }
 
@@ -242,17 +235,12 @@ std::unique_ptr<TAutoCalForm::Run> TAutoCalForm::ReadSettings() const {
                                  FormatFrequency(MainForm->Fq->Min()) + QStringLiteral(" to ") +
                                  FormatFrequency(MainForm->Fq->Max()) + ')'));
   }
-  run->sweep.fromDbm = NumberOf(EFrom, QStringLiteral("The lowest level"));
-  run->sweep.toDbm = NumberOf(ETo, QStringLiteral("The highest level"));
-  run->sweep.finestStepDb = NumberOf(EStep, QStringLiteral("The step"));
-  run->sweep.settle =
-      std::chrono::milliseconds(static_cast<int64_t>(NumberOf(ESettle, QStringLiteral("The settling time"))));
-  run->sweep.readings = static_cast<int>(NumberOf(EReadings, QStringLiteral("The number of readings")));
-  try {
-    autocal::CheckSettings(run->sweep);
-  } catch (const std::invalid_argument& error) {
-    throw platform::Error(error.what());
-  }
+  run->sweep = autocal::CheckedSweep({NumberOf(EFrom, QStringLiteral("The lowest level")),
+                                      NumberOf(ETo, QStringLiteral("The highest level")),
+                                      NumberOf(EStep, QStringLiteral("The step")),
+                                      NumberOf(ESettle, QStringLiteral("The settling time")),
+                                      NumberOf(EReadings, QStringLiteral("The number of readings"))},
+                                     kFieldNames);
   double lossDb = 0;
   const QString loss = ELoss->text().trimmed();
   if (autocal::ParseDouble(Utf8(QString(loss).replace(QLocale().decimalPoint(), QStringLiteral("."))),

@@ -80,5 +80,6 @@ class TAutoCalForm : public TCaptionedForm {
 extern TAutoCalForm* AutoCalForm;
 
 // "7.05 MHz; 14200 kHz; 21.3M; 28500000": the frequencies in Hz, in the
-// order given. Raises platform::Error naming an entry that is not one.
+// order given. Raises platform::Error when there is none, and
+// autocal::FieldError naming an entry that is not one or is given twice.
 std::vector<int64_t> ParseFrequencyList(const QString& text);

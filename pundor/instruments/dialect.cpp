@@ -35,6 +35,8 @@ constexpr std::array kDialects = {
 
 const Dialect& StandardScpi() { return kDialects[0]; }
 
+std::span<const Dialect> Dialects() { return kDialects; }
+
 const Dialect* FindDialect(std::string_view name) {
   for (const Dialect& dialect : kDialects)
     if (dialect.name == name) return &dialect;

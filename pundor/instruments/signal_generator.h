@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -37,6 +38,8 @@ struct Dialect {
 const Dialect& StandardScpi();
 // nullptr if unknown.
 const Dialect* FindDialect(std::string_view name);
+// Every dialect, the standard one first.
+std::span<const Dialect> Dialects();
 
 class SignalGenerator {
  public:

@@ -14,9 +14,9 @@
 
 struct AutocalOptions {
   std::string generator;  // tcp://HOST[:PORT], vxi11://HOST or a device path
-  std::string dialect;    // empty: standard SCPI
+  std::string dialect;    // a known dialect's name; empty: standard SCPI
   std::chrono::milliseconds timeout{5000};
-  std::string receiver;  // serial number, receiver name or model
+  std::string receiver;  // classic:N, serial number, receiver name or model
   int32_t mode = -1;
   std::vector<int64_t> frequencies;
   autocal::SweepSettings sweep;
@@ -34,7 +34,13 @@ class UsageError : public std::invalid_argument {
   using std::invalid_argument::invalid_argument;
 };
 
+// The synopsis, shown alone when the command line is empty or wrong.
 extern const char* const kAutocalUsage;
+// The whole help: every option with its unit, range and default, and the
+// exit codes.
+std::string AutocalHelp();
+// -h or --help anywhere on the line.
+bool AsksForHelp(std::span<const std::string> arguments);
 
 // The arguments after the program name. Raises UsageError; a loss table that
 // cannot be read raises it too, naming the file and the line.

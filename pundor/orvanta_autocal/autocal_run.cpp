@@ -3,7 +3,6 @@
 #include <poll.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -21,7 +20,6 @@
 #include "fendrel.h"
 #include "platform/interrupt.h"
 #include "receivers/device_list.h"
-#include "receivers/velkaro_vk.h"
 
 namespace {
 
@@ -40,38 +38,15 @@ std::string HzText(int64_t hz) {
   return Format("%lld Hz", static_cast<long long>(hz));
 }
 
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
-// The serial number of a newer-family receiver; the classic family has none.
-std::string SerialOf(const TRadioDevice& device) {
-  if (dynamic_cast<const TVelkaro_Vk*>(device.Driver)) return {};
-  return std::string(device.Address, strnlen(device.Address, sizeof device.Address));
-}
-
+// The receiver name and the name only this receiver has: "Halv-B3 classic:2".
 std::string Describe(const TRadioDevice& device) {
-  const std::string serial = SerialOf(device);
-  return serial.empty() ? device.Name : std::string(device.Name) + " " + serial;
+  return std::string(device.Name) + " " + FormsOf(device).Unique();
 }
 
-// A serial number first, then the first receiver of that name or model.
 TRadioDevice FindReceiver(std::span<TVelkaro_API* const> drivers, const std::string& wanted) {
   std::vector<TRadioDevice> devices(kMaxDevices);
   devices.resize(BuildDeviceList(drivers, devices));
-  for (const TRadioDevice& device : devices)
-    if (!SerialOf(device).empty() && SameText(SerialOf(device), wanted)) return device;
-  for (const TRadioDevice& device : devices)
-    if (SameText(device.Name, wanted) || SameText(device.Model, wanted)) return device;
-  std::string found;
-  for (const TRadioDevice& device : devices) found += (found.empty() ? "" : ", ") + Describe(device);
-  throw std::runtime_error("no receiver \"" + wanted +
-                           "\" is attached (found: " + (found.empty() ? std::string("none") : found) + ")");
+  return FindDevice(devices, wanted);
 }
 
 void CheckReceiverTakes(const TRadioDevice& device, const AutocalOptions& options) {
@@ -138,7 +113,8 @@ class Table {
   ~Table() { Unload(handle_); }
 
   bool HasColumn(const std::string& receiver, int32_t mode, int64_t hz) const {
-    std::vector<int64_t> frequencies(std::max(0, GetFrequencies(handle_, receiver.c_str(), mode, nullptr, 0)) / 8);
+    std::vector<int64_t> frequencies(
+        std::max(0, GetFrequencies(handle_, receiver.c_str(), mode, nullptr, 0)) / 8);
     GetFrequencies(handle_, receiver.c_str(), mode, frequencies.data(),
                    static_cast<uint32_t>(frequencies.size() * sizeof(int64_t)));
     return std::find(frequencies.begin(), frequencies.end(), hz) != frequencies.end();

@@ -12,10 +12,8 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  if (arguments.empty() || arguments[0] == "--help") {
-    std::cout << kAutocalUsage;
-    return arguments.empty() ? 2 : 0;
-  }
+  if (arguments.empty()) return std::cerr << kAutocalUsage, 2;
+  if (AsksForHelp(arguments)) return std::cout << AutocalHelp(), 0;
   platform::CatchInterrupts();
   try {
     const AutocalOptions options = ParseAutocalOptions(arguments);
@@ -24,9 +22,8 @@ int main(int argc, char** argv) {
       RefitFromLog(options, std::cout);
       return 0;
     }
-    const instruments::Dialect* dialect = &instruments::StandardScpi();
-    if (!options.dialect.empty() && !(dialect = instruments::FindDialect(options.dialect)))
-      throw UsageError("--dialect: no dialect \"" + options.dialect + "\"");
+    const instruments::Dialect* dialect =
+        options.dialect.empty() ? &instruments::StandardScpi() : instruments::FindDialect(options.dialect);
     const auto generator = instruments::ConnectGenerator(options.generator, options.timeout, *dialect);
     TDriverSet drivers;
     RunAutocal(options, *generator, drivers.InOrder(), std::cout, isatty(STDOUT_FILENO),

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
+#include <vector>
 
 int32_t BuildDeviceList(std::span<TVelkaro_API* const> drivers, std::span<TRadioDevice> devices) {
   std::memset(devices.data(), 0, devices.size_bytes());
@@ -19,4 +21,16 @@ int32_t BuildDeviceList(std::span<TVelkaro_API* const> drivers, std::span<TRadio
     total += kept;
   }
   return static_cast<int32_t>(total);
+}
+
+vocabulary::ReceiverForms FormsOf(const TRadioDevice& device) {
+  vocabulary::ModelNames names{device.Name, device.Model};
+  if (dynamic_cast<const TVelkaro_Vk*>(device.Driver)) return {ClassicDeviceNumber(device), "", names};
+  return {0, std::string(device.Address, strnlen(device.Address, sizeof device.Address)), names};
+}
+
+const TRadioDevice& FindDevice(std::span<const TRadioDevice> devices, std::string_view wanted) {
+  std::vector<vocabulary::ReceiverForms> forms;
+  for (const TRadioDevice& device : devices) forms.push_back(FormsOf(device));
+  return devices[vocabulary::ResolveReceiver(forms, wanted)];
 }

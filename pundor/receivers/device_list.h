@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <initializer_list>
 #include <span>
+#include <string_view>
 
 #include "receivers/velkaro_api.h"
 #include "receivers/velkaro_vk.h"
 #include "receivers/velkaro_vx.h"
+#include "vocabulary/receiver_names.h"
 
 // One driver of each family, for programs that list and open receivers
 // without the main window (which holds its own, by name).
@@ -34,3 +36,9 @@ inline int32_t BuildDeviceList(std::initializer_list<TVelkaro_API*> drivers,
                                std::span<TRadioDevice> devices) {
   return BuildDeviceList(std::span<TVelkaro_API* const>(drivers.begin(), drivers.size()), devices);
 }
+
+// Every name an operator may give the listed receiver.
+vocabulary::ReceiverForms FormsOf(const TRadioDevice& device);
+// The listed receiver `wanted` names, in any of its forms. Raises
+// vocabulary::ReceiverNotFound.
+const TRadioDevice& FindDevice(std::span<const TRadioDevice> devices, std::string_view wanted);

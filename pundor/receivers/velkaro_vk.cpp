@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "receivers/library_functions.h"
 #include "receivers/record_text.h"
+#include "vocabulary/receiver_names.h"
 
 // The entry points of "drovapi32.dll", in the order they are resolved. All are
 // required; SetVolume and SetMute are never called.
@@ -33,26 +35,6 @@ struct TVelkaro_Vk::Functions {
 };
 
 namespace {
-
-struct ClassicModel {
-  uint16_t code;
-  const char* name;
-  const char* variantLetter;  // appended to the name for the model text, or null
-};
-
-constexpr ClassicModel kClassicModels[] = {
-    {256, "Halv-A1", "a"},     {266, "Halv-A1", "b"},      {276, "Halv-A2", nullptr},
-    {306, "Halv-A3", nullptr}, {311, "Halv-A4", nullptr},  {512, "Halv-A5", nullptr},
-    {522, "Halv-A6", nullptr}, {527, "Halv-A7", nullptr},  {532, "Halv-A8", nullptr},
-    {562, "Halv-A9", nullptr}, {582, "Halv-B1", nullptr},  {768, "Halv-B2", nullptr},
-    {860, "Halv-B4", nullptr}, {1024, "Halv-B3", nullptr},
-};
-
-const ClassicModel* FindModel(uint16_t code) {
-  const auto* model = std::find_if(std::begin(kClassicModels), std::end(kClassicModels),
-                                   [code](const ClassicModel& m) { return m.code == code; });
-  return model == std::end(kClassicModels) ? nullptr : model;
-}
 
 const char* InterfaceText(int32_t code) {
   switch (code) {
@@ -92,13 +74,13 @@ void SetDeviceNumber(TRadioDevice& record, int32_t number) {
   std::memcpy(record.Address, &number, sizeof number);
 }
 
-int32_t DeviceNumber(const TRadioDevice& record) {
+}  // namespace
+
+int32_t ClassicDeviceNumber(const TRadioDevice& record) {
   int32_t number;
   std::memcpy(&number, record.Address, sizeof number);
   return number;
 }
-
-}  // namespace
 
 TVelkaro_Vk::TVelkaro_Vk() : fn_(std::make_unique<Functions>()) {
   auto bindAll = [](const platform::DynamicLibrary& library, Functions& functions) {
@@ -125,13 +107,12 @@ bool TVelkaro_Vk::DescribeDevice(int32_t handle, int32_t number, TRadioDevice& r
   TClassicDeviceInfo info{};
   info.Size = sizeof info;
   fn_->GetRadioDeviceInfo(handle, &info);
-  const ClassicModel* model = FindModel(info.ModelCode);
+  const std::optional<vocabulary::ModelNames> model = vocabulary::ClassicModelNames(info.ModelCode);
   if (!model) return false;
 
   std::memset(&record, 0, sizeof record);
   CopyText(record.Name, model->name);
-  CopyText(record.Model,
-           model->variantLetter ? std::string(model->name) + model->variantLetter : model->name);
+  CopyText(record.Model, model->model);
   CopyText(record.Interface, InterfaceText(info.InterfaceCode));
   SetDeviceNumber(record, number);
   record.MinFreq = info.MinFreq;
@@ -144,7 +125,7 @@ bool TVelkaro_Vk::DescribeDevice(int32_t handle, int32_t number, TRadioDevice& r
 bool TVelkaro_Vk::Open(const TRadioDevice& device) {
   Close();
   if (!IsAvailable()) return false;
-  const int32_t handle = fn_->OpenRadioDevice(DeviceNumber(device));
+  const int32_t handle = fn_->OpenRadioDevice(ClassicDeviceNumber(device));
   if (handle == 0) {
     device_ = kNoDevice;
     return false;

@@ -41,6 +41,9 @@ static_assert(sizeof(void*) != 8 ||
 inline constexpr int32_t kFirstClassicDevice = 1;
 inline constexpr int32_t kLastClassicDevice = 31;
 
+// The device number a classic record addresses its receiver by.
+int32_t ClassicDeviceNumber(const TRadioDevice& record);
+
 class TVelkaro_Vk : public TVelkaro_API {
  public:
   TVelkaro_Vk();

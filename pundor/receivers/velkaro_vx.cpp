@@ -67,8 +67,8 @@ const char* VxInterfaceText(const char* bus, std::size_t maxLength) {
   return "PCI";
 }
 
-TVelkaro_Vx::TVelkaro_Vx(const char* libraryName, const char* modelName, const char* tag)
-    : fn_(std::make_unique<Functions>()), modelName_(modelName), tag_(tag && *tag ? tag : modelName) {
+TVelkaro_Vx::TVelkaro_Vx(const char* libraryName, std::string_view family)
+    : fn_(std::make_unique<Functions>()), names_(vocabulary::NewerModelNames(family).value()) {
   auto bindAll = [](const platform::DynamicLibrary& library, Functions& functions) {
     return true VX_FUNCTIONS(RECEIVER_FUNCTION_BIND);
   };
@@ -96,8 +96,8 @@ void TVelkaro_Vx::GetRadioList(TRadioDevice* first, int32_t* count) {
     CopyText(record.Interface, VxInterfaceText(entry.Bus, kTextWidth));
     record.ModeCount = 1;
     record.Modes[0] = kModeDefault;
-    CopyText(record.Name, tag_);
-    CopyText(record.Model, modelName_);
+    CopyText(record.Name, names_.name);
+    CopyText(record.Model, names_.model);
     CopyText(record.Address, FixedText(entry.Serial, kTextWidth));
     record.MinFreq = entry.MinFreq;
     record.MaxFreq = entry.MaxFreq;
@@ -167,14 +167,14 @@ bool TVelkaro_Vx::IsDeviceConnected() { return IsOpen() && fn_->IsDeviceConnecte
 int32_t TVelkaro_Vx::SetMode(int32_t) { return IsOpen() ? 1 : 0; }
 int32_t TVelkaro_Vx::GetMode() { return kModeDefault; }
 
-TVelkaro_C1::TVelkaro_C1() : TVelkaro_Vx("vxaapi.dll", "Halv-C1", nullptr) {}
+TVelkaro_C1::TVelkaro_C1() : TVelkaro_Vx("vxaapi.dll", "C1") {}
 
-TVelkaro_C3::TVelkaro_C3() : TVelkaro_Vx("vxcapi.dll", "Halv-C3M", "HalvoC3") {}
+TVelkaro_C3::TVelkaro_C3() : TVelkaro_Vx("vxcapi.dll", "C3") {}
 
-TVelkaro_C2::TVelkaro_C2() : TVelkaro_C2("vxbapi.dll", "Halv-C2", nullptr) {}
+TVelkaro_C2::TVelkaro_C2() : TVelkaro_C2("vxbapi.dll", "C2") {}
 
-TVelkaro_C2::TVelkaro_C2(const char* libraryName, const char* modelName, const char* tag)
-    : TVelkaro_Vx(libraryName, modelName, tag), fm_(std::make_unique<FmFunctions>()) {
+TVelkaro_C2::TVelkaro_C2(const char* libraryName, std::string_view family)
+    : TVelkaro_Vx(libraryName, family), fm_(std::make_unique<FmFunctions>()) {
   auto bindAll = [](const platform::DynamicLibrary& library, FmFunctions& functions) {
     return true FM_FUNCTIONS(RECEIVER_FUNCTION_BIND);
   };
@@ -217,6 +217,6 @@ int32_t TVelkaro_C2::GetMode() {
   return fm_->GetFMW(device_) != 0 ? kModeFMW : kModeDefault;
 }
 
-TVelkaro_C4::TVelkaro_C4() : TVelkaro_C2("vxdapi.dll", "Halv-C4WM", "HalvoC4") {}
+TVelkaro_C4::TVelkaro_C4() : TVelkaro_C2("vxdapi.dll", "C4") {}
 
-TVelkaro_C5::TVelkaro_C5() : TVelkaro_C2("vxeapi.dll", "Halv-C5TC", "HalvoC5") {}
+TVelkaro_C5::TVelkaro_C5() : TVelkaro_C2("vxeapi.dll", "C5") {}

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "receivers/velkaro_api.h"
+#include "vocabulary/receiver_names.h"
 
 // One entry of the list that "VxGetRadioList2" writes; entries lie back to
 // back. Texts are terminated only when shorter than their 8 characters.
@@ -63,8 +65,8 @@ class TVelkaro_Vx : public TVelkaro_API {
   int32_t GetMode() override;
 
  protected:
-  // An empty tag means the model name.
-  TVelkaro_Vx(const char* libraryName, const char* modelName, const char* tag);
+  // `family`: "C1" .. "C5", which gives the receiver name and model text.
+  TVelkaro_Vx(const char* libraryName, std::string_view family);
 
   // The pause after a successful tuning.
   virtual void WaitAfterTuning();
@@ -77,8 +79,7 @@ class TVelkaro_Vx : public TVelkaro_API {
   void CloseDevice();
 
   std::unique_ptr<Functions> fn_;
-  std::string modelName_;
-  std::string tag_;
+  vocabulary::ModelNames names_;
 };
 
 // Halv-C1 ("vxaapi.dll").
@@ -108,7 +109,7 @@ class TVelkaro_C2 : public TVelkaro_Vx {
   int32_t GetMode() override;
 
  protected:
-  TVelkaro_C2(const char* libraryName, const char* modelName, const char* tag);
+  TVelkaro_C2(const char* libraryName, std::string_view family);
 
  private:
   struct FmFunctions;

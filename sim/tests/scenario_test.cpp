@@ -63,19 +63,6 @@ TEST(Scenario, SkipsBadLinesAndSaysWhy) {
   EXPECT_EQ(scenario.errors[8], "line 10: unknown line \"tuner\"");
 }
 
-TEST(Scenario, FrequenciesTakeUnitSuffixes) {
-  int64_t hz = 0;
-  EXPECT_TRUE(ParseFrequency("145.5M", hz));
-  EXPECT_EQ(hz, 145'500'000);
-  EXPECT_TRUE(ParseFrequency("9k", hz));
-  EXPECT_EQ(hz, 9000);
-  EXPECT_TRUE(ParseFrequency("4G", hz));
-  EXPECT_EQ(hz, 4'000'000'000);
-  EXPECT_FALSE(ParseFrequency("-1M", hz));
-  EXPECT_FALSE(ParseFrequency("M", hz));
-  EXPECT_FALSE(ParseFrequency("10 Hz", hz));
-}
-
 TEST(Scenario, AnUnreadableFileHasNoReceivers) {
   const Scenario scenario = LoadScenario("/nonexistent/orvanta/scenario");
   EXPECT_TRUE(scenario.receivers.empty());

@@ -65,7 +65,7 @@ TEST_F(Tool, SetsTheGenerator) {
 
 TEST_F(Tool, UnplugsAndHoldsKnownReceiversOnly) {
   ASSERT_EQ(Run("unplug C1004711"), 0);
-  ASSERT_EQ(Run("busy classic:2"), 0);
+  ASSERT_EQ(Run("busy halv-b3"), 0);  // classic:2, by its name
   EXPECT_EQ(State().unplugged.count("C1004711"), 1u);
   EXPECT_EQ(State().busy.count("classic:2"), 1u);
   ASSERT_EQ(Run("plug C1004711"), 0);
@@ -117,7 +117,7 @@ TEST_F(Tool, ModelTellsWhatTheLibrariesRead) {
   classic.Call("SetPower", classic.handle, 1);
   classic.Call("SetFrequency", classic.handle, uint32_t{7'100'000});
   classic.Call("SetMode", classic.handle, 1);
-  const auto am = Lines(Output("model 1 AM 7.1MHz -125:-5:7.5 +3"));
+  const auto am = Lines(Output("model Halv-A1 AM '7.1 MHz' -125:-5:7.5 +3"));
   ASSERT_EQ(am.size(), 18u);
   EXPECT_EQ(am[1].first, -117.5);
   EXPECT_EQ(am[16].first, -5);

@@ -16,6 +16,8 @@
 #include "sim/scenario.h"
 #include "sim/shared_state.h"
 #include "sim/smeter.h"
+#include "vocabulary/frequency_text.h"
+#include "vocabulary/receiver_names.h"
 
 namespace {
 
@@ -37,8 +39,10 @@ constexpr const char* kUsage = R"(usage: orvanta-sim <command>
   model <receiver> <mode> <frequency> <level>...
                                 the noise-free raw reading at each level (dBm at
                                 the receiver input, or FROM:TO:STEP), one line each
-Receivers are named by serial number, classic ones as classic:<device number>
-(or, for model, the device number alone). Modes by code or name (AM, FMW, ...).
+A receiver is named by its serial number or, classic ones, classic:<device
+number>, or by its name or model when no other receiver has it (show lists
+them all). Frequencies in Hz or with a unit: 7100000, 7.1M, "7.1 MHz", 7100k,
+7.1e6. Modes by code or name (AM, FMW, ...).
 The scenario file is named by ORVANTA_SIM_SCENARIO (built-in default otherwise),
 the state file by ORVANTA_SIM_STATE.
 )";
@@ -46,6 +50,14 @@ the state file by ORVANTA_SIM_STATE.
 sim::Scenario CurrentScenario() {
   const char* path = std::getenv(sim::kScenarioVariable);
   return sim::LoadScenario(path ? path : "");
+}
+
+// Every name the programs know the receiver by.
+vocabulary::ReceiverForms FormsOf(const sim::ReceiverSpec& receiver) {
+  if (receiver.family == sim::Family::kClassic)
+    return {receiver.deviceNumber, "",
+            vocabulary::ClassicModelNames(receiver.modelCode).value_or(vocabulary::ModelNames{})};
+  return {0, receiver.serial, vocabulary::NewerModelNames(receiver.model).value_or(vocabulary::ModelNames{})};
 }
 
 std::string Describe(const sim::ReceiverSpec& receiver) {
@@ -67,8 +79,9 @@ int Show() {
                                                              : std::to_string(state.generatorHz) + " Hz")
             << "\n";
   for (const auto& receiver : scenario.receivers) {
-    std::cout << "  " << receiver.id << ": " << Describe(receiver) << ", " << receiver.minHz << " .. "
-              << receiver.maxHz << " Hz" << (state.unplugged.count(receiver.id) ? ", unplugged" : "")
+    std::cout << "  " << FormsOf(receiver).Text() << ": " << Describe(receiver) << ", " << receiver.minHz
+              << " .. " << receiver.maxHz << " Hz"
+              << (state.unplugged.count(receiver.id) ? ", unplugged" : "")
               << (state.busy.count(receiver.id) ? ", busy" : "") << "\n";
   }
   for (const auto& error : scenario.errors) std::cout << "scenario " << error << "\n";
@@ -80,38 +93,44 @@ int Fail(const std::string& message) {
   return 2;
 }
 
-bool KnownReceiver(const std::string& id) {
-  for (const auto& receiver : CurrentScenario().receivers)
-    if (receiver.id == id) return true;
-  return false;
+// The receiver of the scenario that `name` names, in any of its forms.
+// Raises vocabulary::ReceiverNotFound.
+const sim::ReceiverSpec& FindReceiver(const sim::Scenario& scenario, const std::string& name) {
+  std::vector<vocabulary::ReceiverForms> forms;
+  for (const auto& receiver : scenario.receivers) forms.push_back(FormsOf(receiver));
+  return scenario.receivers[vocabulary::ResolveReceiver(forms, name)];
 }
 
 int Update(const std::function<void(sim::SharedState&)>& change) {
   return sim::UpdateState(sim::StatePath(), change) ? 0 : Fail("cannot write " + sim::StatePath().string());
 }
 
+// A frequency, or "tracking".
+std::optional<int64_t> GeneratorFrequency(const std::string& text) {
+  if (text == "tracking") return sim::kTrackingGenerator;
+  return vocabulary::ReadFrequency(text);
+}
+
 int SetGenerator(const std::vector<std::string>& args) {
   double level = 0;
   if (args.empty() || args.size() > 2 || !sim::ParseNumber(args[0], level))
     return Fail("generator <dBm> [<frequency>]");
-  int64_t hz = 0;
-  const bool withFrequency = args.size() == 2;
-  if (withFrequency && args[1] != "tracking" && !sim::ParseFrequency(args[1], hz))
-    return Fail("bad frequency " + args[1]);
+  const std::optional<int64_t> hz = args.size() == 2 ? GeneratorFrequency(args[1]) : std::nullopt;
+  if (args.size() == 2 && !hz) return Fail(vocabulary::NotAFrequency(args[1]));
   return Update([&](sim::SharedState& state) {
     state.ChangeSignal(level, true, sim::SteadyNowNs());
-    if (withFrequency) state.generatorHz = hz;
+    if (hz) state.generatorHz = *hz;
   });
 }
 
 int SetFrequency(const std::string& text) {
-  int64_t hz = sim::kTrackingGenerator;
-  if (text != "tracking" && !sim::ParseFrequency(text, hz)) return Fail("bad frequency " + text);
-  return Update([&](sim::SharedState& state) { state.generatorHz = hz; });
+  const std::optional<int64_t> hz = GeneratorFrequency(text);
+  if (!hz) return Fail(vocabulary::NotAFrequency(text));
+  return Update([&](sim::SharedState& state) { state.generatorHz = *hz; });
 }
 
-int ChangeReceiver(const std::string& command, const std::string& id) {
-  if (!KnownReceiver(id)) return Fail("no receiver " + id + " in the scenario");
+int ChangeReceiver(const std::string& command, const std::string& name) {
+  const std::string id = FindReceiver(CurrentScenario(), name).id;
   return Update([&](sim::SharedState& state) {
     if (command == "unplug" || command == "plug")
       state.SetPlugged(id, command == "plug");
@@ -144,16 +163,6 @@ int ServeGenerator(const std::vector<std::string>& args) {
                              std::cout, std::cerr);
 }
 
-// A receiver of the scenario by serial number, classic:<number> or the
-// classic device number.
-const sim::ReceiverSpec* FindReceiver(const sim::Scenario& scenario, const std::string& name) {
-  for (const auto& receiver : scenario.receivers)
-    if (receiver.id == name || (receiver.family == sim::Family::kClassic &&
-                                sim::ClassicId(receiver.deviceNumber) == "classic:" + name))
-      return &receiver;
-  return nullptr;
-}
-
 std::string Upper(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
   return text;
@@ -169,16 +178,6 @@ std::optional<int32_t> ParseMode(const std::string& text) {
   if (sim::ParseNumber(text, code) && code >= -1 && code <= 7 && code == std::floor(code))
     return static_cast<int32_t>(code);
   return std::nullopt;
-}
-
-// 145.5M, 145.5MHz, 7100 kHz, 7100000.
-bool ParseFrequencyWithUnit(std::string text, int64_t& hz) {
-  text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
-  const std::string upper = Upper(text);
-  if (upper.size() > 2 && upper.ends_with("HZ")) text.resize(text.size() - 2);
-  if (!text.empty() && (text.back() == 'm' || text.back() == 'g'))
-    text.back() = static_cast<char>(std::toupper(text.back()));
-  return sim::ParseFrequency(text, hz);
 }
 
 // One level, or FROM:TO:STEP with both ends included.
@@ -209,14 +208,14 @@ bool ExpandLevels(const std::string& text, std::vector<double>& levels) {
 int Model(const std::vector<std::string>& args) {
   if (args.size() < 4) return Fail("model <receiver> <mode> <frequency> <level or FROM:TO:STEP>...");
   const sim::Scenario scenario = CurrentScenario();
-  const sim::ReceiverSpec* receiver = FindReceiver(scenario, args[0]);
-  if (!receiver) return Fail("no receiver " + args[0] + " in the scenario");
+  const sim::ReceiverSpec* receiver = &FindReceiver(scenario, args[0]);
   const auto mode = ParseMode(args[1]);
   const auto modes = sim::ModesOf(*receiver);
   if (!mode || std::find(modes.begin(), modes.end(), *mode) == modes.end())
     return Fail(receiver->id + " has no mode " + args[1]);
-  int64_t hz = 0;
-  if (!ParseFrequencyWithUnit(args[2], hz)) return Fail("bad frequency " + args[2]);
+  const std::optional<int64_t> frequency = vocabulary::ReadFrequency(args[2]);
+  if (!frequency) return Fail(vocabulary::NotAFrequency(args[2]));
+  const int64_t hz = *frequency;
   if (hz < receiver->minHz || hz > receiver->maxHz)
     return Fail(args[2] + " is outside " + receiver->id + "'s range");
   std::vector<double> levels;
@@ -227,11 +226,7 @@ int Model(const std::vector<std::string>& args) {
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::vector<std::string> words(argv + 1, argv + argc);
-  if (words.empty()) return std::cout << kUsage, 2;
+int Command(const std::vector<std::string>& words) {
   const std::string& command = words[0];
   const std::vector<std::string> args(words.begin() + 1, words.end());
   if (command == "show" && args.empty()) return Show();
@@ -248,4 +243,16 @@ int main(int argc, char** argv) {
     return sim::SaveState(sim::SharedState(), sim::StatePath()) ? 0 : Fail("cannot write the state");
   std::cerr << kUsage;
   return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> words(argv + 1, argv + argc);
+  if (words.empty()) return std::cout << kUsage, 2;
+  try {
+    return Command(words);
+  } catch (const vocabulary::ReceiverNotFound& error) {
+    return Fail(error.what());
+  }
 }
