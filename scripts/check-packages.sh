@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Builds the Debian packages, checks their contents and dependencies,
-# installs them, builds and runs the C and C++ consumers against the system's
-# files, starts the installed calibrator, and removes the packages again.
+# Builds the Debian packages, checks their contents and dependencies, has
+# lintian check them (no error, no warning, only the information listed
+# below), installs them, builds and runs the C and C++ consumers against the
+# system's files, starts the installed calibrator, and removes the packages
+# again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh desktop-file-utils pkg-config
+scripts/install-deps.sh desktop-file-utils pkg-config lintian
 scripts/package.sh
 packages=(libfendrel2 libfendrel-dev fendrel-tools orvanta orvanta-simulators)
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' build-release/CPackConfig.cmake)
+version+=-$(sed -n 's/^set(CPACK_DEBIAN_PACKAGE_RELEASE "\(.*\)")$/\1/p' build-release/CPackConfig.cmake)
 libdir=/usr/$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' build-release/CMakeCache.txt)
 work=$(mktemp -d)
 installed=false
@@ -50,23 +53,43 @@ for package in "${packages[@]}"; do
 done
 
 exact="(= $version)"
-holds libfendrel2 "$libdir/libfendrel.so.2" "$libdir/libfendrel.so.2.$(cut -d. -f2- <<<"$version")"
+holds libfendrel2 "$libdir/libfendrel.so.2" "$libdir/libfendrel.so.2.$(cut -d. -f2- <<<"${version%-*}")"
 depends libfendrel2 'libc6 .*' 'libstdc++6 .*'
 dpkg-deb --ctrl-tarfile $(deb libfendrel2) | tar -xO ./shlibs | grep -qx "libfendrel 2 libfendrel2 (>= $version)" ||
   fail "libfendrel2 has no shlibs entry for libfendrel.so.2"
 holds libfendrel-dev /usr/include/fendrel.h "$libdir/libfendrel.so" "$libdir/pkgconfig/fendrel.pc" \
   "$libdir/cmake/fendrel/fendrelConfig.cmake" "$libdir/cmake/fendrel/fendrelConfigVersion.cmake"
 depends libfendrel-dev "libfendrel2 $exact"
-holds fendrel-tools /usr/bin/fendrel-tool /usr/share/man/man1/fendrel-tool.1
+holds fendrel-tools /usr/bin/fendrel-tool /usr/share/man/man1/fendrel-tool.1.gz
 depends fendrel-tools "libfendrel2 $exact"
 holds orvanta /usr/bin/pundor "$libdir/orvanta/pundor" "$libdir/orvanta/libfendrel.so" /usr/share/orvanta/pundor.chm \
-  "$libdir/orvanta/pundor.chm" /usr/share/applications/orvanta.desktop /usr/share/icons/hicolor/scalable/apps/orvanta.svg
+  "$libdir/orvanta/pundor.chm" /usr/share/applications/orvanta.desktop /usr/share/icons/hicolor/scalable/apps/orvanta.svg \
+  /usr/share/man/man1/{pundor,orvanta-autocal}.1.gz
 depends orvanta "libfendrel2 $exact" 'libqt6widgets6 .*'
-holds orvanta-simulators /usr/bin/orvanta-sim \
+holds orvanta-simulators /usr/bin/orvanta-sim /usr/share/man/man1/orvanta-sim.1.gz \
   "$libdir"/orvanta/lib{drovapi32,vxaapi,vxbapi,vxcapi,vxdapi,vxeapi}.so
 depends orvanta-simulators "orvanta $exact"
 dpkg-deb -x $(deb orvanta) "$work/orvanta"
 desktop-file-validate "$work/orvanta/usr/share/applications/orvanta.desktop" || fail "the desktop entry is not valid"
+for package in "${packages[@]}"; do
+  holds "$package" /usr/share/doc/"$package"/{copyright,changelog.Debian.gz}
+done
+((failed == 0)) || exit 1
+
+echo "== lintian"
+# Information lintian may give, and why it stays:
+#   binary-has-unneeded-section: the compiler's .comment note, which CPack's
+#     strip (objcopy --strip-unneeded) keeps; it costs a few bytes.
+#   no-symbols-control-file: the shlibs file gives applications their
+#     dependency on libfendrel2; a symbols file would repeat the nine exports.
+accepted=(binary-has-unneeded-section no-symbols-control-file)
+# With the -dbgsym packages, whose documentation folder is their package's.
+lintian -I --pedantic --fail-on none $(for package in "${packages[@]}"; do deb "$package"; done) \
+  build-release/packages/*-dbgsym_"$version"_*.ddeb >"$work/lintian"
+cat "$work/lintian"
+while read -r severity package tag _; do
+  [[ $severity == [IPX]: && " ${accepted[*]} " == *" $tag "* ]] || fail "lintian: $severity $package $tag"
+done <"$work/lintian"
 ((failed == 0)) || exit 1
 
 echo "== installing"

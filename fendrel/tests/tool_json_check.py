@@ -67,7 +67,7 @@ def check(tool, folder):
          missing + ": cannot open the file for reading"),
         (["show", missing], 1, "cannot-open", missing + ": cannot open the file for reading"),
         (["show"], 2, "usage", "the arguments do not fit any command"),
-        (["export", sample], 2, "usage", "the arguments do not fit any command"),
+        (["export", sample], 2, "usage", "export as CSV takes one FILE, and neither --points nor --json"),
     ]
     for args, status, code, message in failures:
         assert run(tool, *args, "--json", status=status) == {"error": {"code": code, "message": message}}, args

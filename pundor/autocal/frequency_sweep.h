@@ -86,6 +86,8 @@ class FrequencySweep {
   const std::vector<Step>& Steps() const { return steps_; }
   // The most steps this frequency can take (the planner never exceeds it).
   int MostSteps() const { return planner_.MostSteps(); }
+  // The steps the planner will still take as far as it knows yet.
+  int StepsPlanned() const { return planner_.StepsPlanned(); }
   const SweepSettings& Settings() const { return settings_; }
   LevelColumn Fit() const;
 

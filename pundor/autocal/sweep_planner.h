@@ -35,6 +35,8 @@ class SweepPlanner {
   double CoarseStepDb() const { return coarseStepDb_; }
   // The most steps the column can take: for a progress bar's scale.
   int MostSteps() const { return mostSteps_; }
+  // The steps planned so far and not yet taken; refining may add more.
+  int StepsPlanned() const { return static_cast<int>(pending_.size()); }
 
  private:
   void PlanRefinement();

@@ -1,6 +1,7 @@
 #include "forms/U_autocalform.h"
 
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
@@ -11,6 +12,7 @@
 
 #include "autocal/cable_loss.h"
 #include "autocal/frequency_sweep.h"
+#include "autocal/run_progress.h"
 #include "autocal/step_log.h"
 #include "autocal/sweep_fields.h"
 #include "forms/U_mainform.h"
@@ -35,11 +37,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kWidth = 380, kHeight = 262;
+constexpr int kWidth = 380, kHeight = 292;
+constexpr int kFieldHeight = 20;
 // While the main window waits for a lost receiver, readings wait too.
 constexpr int kReconnectPollMs = 100;
-// What a frequency costs before the first one has shown it.
-constexpr int kStepsGuess = 60;
 constexpr int kGaugeScale = 100;  // percent
 // The fields as their labels name them, for the checks shared with orvanta-autocal.
 const autocal::FieldNames kFieldNames = {"Frequencies", "Levels", "Step", "Settle", "Readings per step"};
@@ -76,21 +77,21 @@ struct TAutoCalForm::Run {
   autocal::SweepSettings sweep;
   autocal::CableLoss loss;
   std::string lossText;
-  std::string logPath;  // empty: no step log
 
   std::string identity;
-  std::ofstream log;
+  bool connected = false;  // to the generator: the output may have been touched
+  std::optional<autocal::StepLog> log;  // none: no step log
   std::size_t index = 0;  // into frequencies
   std::optional<autocal::FrequencySweep> current;
   std::optional<autocal::Step> step;
+  std::optional<autocal::RunProgress> progress;
   Clock::time_point levelSet;  // of the step being taken
   std::string settling;        // the last note of a slow generator, if any
   bool stopping = false;
   double lastDbm = 0;  // the level last set at the generator
   int columns = 0;
-  int steps = 0;  // over the whole run
-  int stepsOfFinished = 0;
   Clock::time_point started = Clock::now();
+  Clock::time_point firstStep;  // the time a step takes is measured from here
 
   int64_t Hz() const { return frequencies[index]; }
 };
@@ -98,6 +99,7 @@ struct TAutoCalForm::Run {
 TAutoCalForm::TAutoCalForm() : TCaptionedForm(QStringLiteral("Automatic calibration"), kWidth, kHeight) {
   CreateInputs();
   CreateProgress();
+  SetTabOrder();
   settleTimer_.setSingleShot(true);
   readTimer_.setSingleShot(true);
   QObject::connect(&settleTimer_, &QTimer::timeout, this, [this] { Settled(); });
@@ -109,42 +111,51 @@ TAutoCalForm::TAutoCalForm() : TCaptionedForm(QStringLiteral("Automatic calibrat
 TAutoCalForm::~TAutoCalForm() = default;
 
 void TAutoCalForm::CreateInputs() {
-  auto field = [this](const QRect& rect, const QString& text) {
+  auto field = [this](const QRect& rect, const QString& text, Qt::Alignment alignment = Qt::AlignLeft) {
     auto* edit = new TstAlignEdit(this);
     edit->setGeometry(rect);
     edit->SetColor(Qt::black);
     edit->setFont(DataFont());
+    edit->SetAlignment(alignment | Qt::AlignVCenter);
     edit->setText(text);
     return edit;
   };
-  LAddress = MakeLabel(QStringLiteral("Generator"), QRect(8, 28, 70, 14));
-  EAddress = field(QRect(82, 26, 180, 20), QStringLiteral("tcp://127.0.0.1:5025"));
+  const auto number = [&](const QRect& rect, const QString& text) { return field(rect, text, Qt::AlignRight); };
+  // A label spans its field's height and centres its text as the field does.
+  auto label = [this](const QString& text, int x, int fieldTop, int width) {
+    TmyLabel* made = MakeLabel(text, QRect(x, fieldTop, width, kFieldHeight));
+    made->SetAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return made;
+  };
+  LAddress = label(QStringLiteral("Generator"), 8, 26, 70);
+  EAddress = field(QRect(82, 26, 180, kFieldHeight), QString());
   BTest = MakeButton(QStringLiteral("Test connection"), QRect(268, 27, 104, 18));
   BTest->OnClick = [this](TstSpeedButton*) { BTestClick(); };
   LIdentity = MakeLabel(QString(), QRect(82, 50, 290, 14));
-  LFrequencies = MakeLabel(QStringLiteral("Frequencies"), QRect(8, 72, 70, 14));
-  EFrequencies = field(QRect(82, 70, 290, 20), QString());
+  LFrequencies = label(QStringLiteral("Frequencies"), 8, 70, 70);
+  EFrequencies = field(QRect(82, 70, 290, kFieldHeight), QString());
   BTableFrequencies = MakeButton(QStringLiteral("Table frequencies"), QRect(82, 94, 110, 18));
   BTableFrequencies->OnClick = [this](TstSpeedButton*) { BTableFrequenciesClick(); };
-  LLevels = MakeLabel(QStringLiteral("Levels [dBm]"), QRect(8, 122, 70, 14));
-  EFrom = field(QRect(82, 120, 50, 20), QStringLiteral("-130"));
-  LTo = MakeLabel(QStringLiteral("to"), QRect(138, 122, 16, 14));
-  ETo = field(QRect(156, 120, 50, 20), QStringLiteral("-10"));
-  LStep = MakeLabel(QStringLiteral("Step [dB]"), QRect(228, 122, 80, 14));
-  EStep = field(QRect(322, 120, 50, 20), QStringLiteral("1"));
-  LSettle = MakeLabel(QStringLiteral("Settle [ms]"), QRect(8, 148, 70, 14));
-  ESettle = field(QRect(82, 146, 50, 20), QStringLiteral("0"));
-  LReadings = MakeLabel(QStringLiteral("Readings per step"), QRect(228, 148, 92, 14));
-  EReadings = field(QRect(322, 146, 50, 20), QStringLiteral("9"));
-  LLoss = MakeLabel(QStringLiteral("Loss [dB]"), QRect(8, 174, 70, 14));
-  ELoss = field(QRect(82, 172, 180, 20), QStringLiteral("0"));
+  BLog = MakeButton(QString(), QRect(268, 94, 104, 18));
+  BLog->setToolTip(QStringLiteral("Appends every step to a log beside the CAL file (.steps.csv)"));
+  BLog->OnClick = [this](TstSpeedButton*) { BLogClick(); };
+  LLevels = label(QStringLiteral("Levels [dBm]"), 8, 120, 70);
+  EFrom = number(QRect(82, 120, 50, kFieldHeight), QString());
+  LTo = label(QStringLiteral("to"), 138, 120, 16);
+  ETo = number(QRect(156, 120, 50, kFieldHeight), QString());
+  LStep = label(QStringLiteral("Step [dB]"), 228, 120, 80);
+  EStep = number(QRect(322, 120, 50, kFieldHeight), QString());
+  LSettle = label(QStringLiteral("Settle [ms]"), 8, 146, 70);
+  ESettle = number(QRect(82, 146, 50, kFieldHeight), QString());
+  LReadings = label(QStringLiteral("Readings per step"), 228, 146, 92);
+  EReadings = number(QRect(322, 146, 50, kFieldHeight), QString());
+  LLoss = label(QStringLiteral("Loss [dB]"), 8, 172, 70);
+  // A number or a file name.
+  ELoss = field(QRect(82, 172, 180, kFieldHeight), QString());
   ELoss->setToolTip(QStringLiteral("Cable and attenuator loss in dB, or a loss table file"));
   BLossFile = MakeButton(QStringLiteral("Loss table..."), QRect(268, 173, 104, 18));
   BLossFile->OnClick = [this](TstSpeedButton*) { BLossFileClick(); };
-  BLog = MakeButton(QString(), QRect(268, 94, 104, 18));
-  BLog->setToolTip(QStringLiteral("Writes every step beside the CAL file (.steps.csv)"));
-  BLog->OnClick = [this](TstSpeedButton*) { BLogClick(); };
-  BLogClick();  // shows the caption; the log is on by default
+  ShowFields(Fields{});
 }
 
 void TAutoCalForm::CreateProgress() {
@@ -160,16 +171,78 @@ void TAutoCalForm::CreateProgress() {
   G->SetBevelInner(TBevelCut::bvLowered);
   G->SetGradient(true);
   G->SetBevelWidth(2);
-  LProgress = MakeLabel(QString(), QRect(8, 220, 364, 14));
-  BStart = MakeButton(QStringLiteral("Start"), QRect(164, 238, 100, 18));
+  // Three lines: the longest status, an address included, is shown whole.
+  LProgress = MakeLabel(QString(), QRect(8, 224, 364, 42));
+  LProgress->SetWordWrap(true);
+  BStart = MakeButton(QStringLiteral("Start"), QRect(164, kHeight - 24, 100, 18));
   BStart->OnClick = [this](TstSpeedButton*) { BStartClick(); };
-  BCancel = MakeButton(QStringLiteral("Close"), QRect(272, 238, 100, 18));
+  BCancel = MakeButton(QStringLiteral("Close"), QRect(272, kHeight - 24, 100, 18));
   BCancel->OnClick = [this](TstSpeedButton*) { BCancelClick(); };
 }
 
+// Every control, in the order the eye reads the window.
+void TAutoCalForm::SetTabOrder() {
+  const std::initializer_list<QWidget*> order{EAddress, BTest,    EFrequencies, BTableFrequencies, BLog,
+                                               EFrom,    ETo,      EStep,        ESettle,           EReadings,
+                                               ELoss,    BLossFile, BStart,      BCancel};
+  for (QWidget* control : order) {
+    if (dynamic_cast<TstSpeedButton*>(control)) control->setFocusPolicy(Qt::StrongFocus);
+  }
+  for (auto it = order.begin(); it + 1 != order.end(); ++it) setTabOrder(*it, *(it + 1));
+}
+
+TAutoCalForm::Fields TAutoCalForm::TypedFields() const {
+  return {EAddress->text(), EFrequencies->text(), EFrom->text(), ETo->text(), EStep->text(),
+          ESettle->text(),  EReadings->text(),    ELoss->text(), writeLog_};
+}
+
+void TAutoCalForm::ShowFields(const Fields& fields) {
+  const Fields defaults{QStringLiteral("tcp://127.0.0.1:5025"), QString(), QStringLiteral("-130"),
+                        QStringLiteral("-10"), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("9"),
+                        QStringLiteral("0"), true};
+  const Fields& shown = fields.address.isEmpty() ? defaults : fields;
+  EAddress->setText(shown.address);
+  EFrequencies->setText(shown.frequencies);
+  EFrom->setText(shown.from);
+  ETo->setText(shown.to);
+  EStep->setText(shown.step);
+  ESettle->setText(shown.settle);
+  EReadings->setText(shown.readings);
+  ELoss->setText(shown.loss);
+  writeLog_ = !shown.log;
+  BLogClick();  // shows the caption
+}
+
 void TAutoCalForm::FormShow() {
-  CenterOnScreen();
+  if (MainForm)
+    MoveBeside(*MainForm);
+  else
+    CenterOnScreen();
+  ShowForSession();
   if (EFrequencies->text().trimmed().isEmpty()) BTableFrequenciesClick();
+  if (EAddress->isEnabled()) EAddress->setFocus();
+}
+
+void TAutoCalForm::ShowForSession() {
+  const std::string receiver = ReceiverKey();
+  if (run_ || (receiver == shownFor_ && !tableChanged_)) return;
+  if (receiver != shownFor_) {
+    const auto used = usedFields_.find(receiver);
+    ShowFields(used == usedFields_.end() ? Fields{} : used->second);
+  }
+  shownFor_ = receiver;
+  tableChanged_ = false;
+  LIdentity->SetCaption(QString());
+  LProgress->SetCaption(QString());
+  G->SetCurrent(0);
+}
+
+std::string TAutoCalForm::ReceiverKey() const {
+  if (!MainForm || !MainForm->OpenDevice) return {};
+  const TRadioDevice& device = *MainForm->OpenDevice;
+  // The address tells two receivers of one model apart.
+  return std::string(device.Name) + '\n' + device.Model + '\n' + device.Interface + '\n' +
+         QByteArray(device.Address, sizeof device.Address).toHex().toStdString();
 }
 
 void TAutoCalForm::FormHide() {
@@ -181,6 +254,20 @@ void TAutoCalForm::FormHide() {
                                         QStringLiteral(" is no longer connected."));
   else
     Stop(QStringLiteral("Cancelled"), QString());
+}
+
+void TAutoCalForm::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (!run_) BStartClick();
+      break;
+    case Qt::Key_Escape:
+      BCancelClick();
+      break;
+    default:
+      TCaptionedForm::keyPressEvent(event);
+  }
 }
 
 void TAutoCalForm::EnableInputs(bool enabled) {
@@ -257,11 +344,6 @@ std::unique_ptr<TAutoCalForm::Run> TAutoCalForm::ReadSettings() const {
       throw platform::Error(Utf8(loss + QStringLiteral(": ")) + error.what());
     }
   }
-  if (writeLog_) {
-    const QFileInfo cal(QString::fromLocal8Bit(MainForm->FileName.c_str()));
-    run->logPath =
-        (cal.absolutePath() + '/' + cal.completeBaseName() + QStringLiteral(".steps.csv")).toStdString();
-  }
   return run;
 }
 
@@ -271,35 +353,75 @@ void TAutoCalForm::BStartClick() {
     platform::ShowError(QStringLiteral("Open a receiver and a calibration table first."), this);
     return;
   }
+  std::unique_ptr<Run> run;
   try {
-    run_ = ReadSettings();
+    run = ReadSettings();
   } catch (const std::exception& error) {
     platform::ShowError(QString::fromStdString(error.what()), this);
     return;
   }
+  if (!ReplaceConfirmed(run->frequencies)) return;
+  usedFields_[ReceiverKey()] = TypedFields();
+  run_ = std::move(run);
+  run_->progress.emplace(static_cast<int>(run_->frequencies.size()));
+  releasedNote_.clear();
+  files_.UseTable(MainForm->FileName);
+  if (writeLog_ && !OpenLog()) {
+    run_.reset();
+    return;
+  }
   EnableInputs(false);
   G->SetCurrent(0);
+  LIdentity->SetCaption(QString());
   LProgress->SetCaption(QStringLiteral("Connecting to the generator..."));
   generator_.Connect(run_->address, GeneratorTimeout, this,
                      [this](const GeneratorOutcome& outcome) { Connected(outcome); });
 }
 
+bool TAutoCalForm::ReplaceConfirmed(const std::vector<int64_t>& frequencies) {
+  const int32_t size = calibration::GetFrequencies(MainForm->CalHandle, MainForm->ReceiverName.c_str(),
+                                                   MainForm->CurrentMode(), nullptr, 0);
+  std::vector<int64_t> existing(std::max(0, size) / sizeof(int64_t));
+  calibration::GetFrequencies(MainForm->CalHandle, MainForm->ReceiverName.c_str(), MainForm->CurrentMode(),
+                              existing.data(), static_cast<uint32_t>(existing.size() * sizeof(int64_t)));
+  QStringList replaced;
+  for (const int64_t hz : frequencies)
+    if (std::find(existing.begin(), existing.end(), hz) != existing.end()) replaced << FormatFrequency(hz);
+  if (replaced.isEmpty()) return true;
+  return platform::Confirm(QStringLiteral("The table has columns at ") + replaced.join(QStringLiteral(", ")) +
+                               QStringLiteral(" already.\nReplace them with the columns of this run?"),
+                           platform::ModalResult::No, this);
+}
+
+// The log of a table gains a section per run; it is checked before the
+// generator is touched.
+bool TAutoCalForm::OpenLog() {
+  try {
+    run_->log.emplace(files_.LogPath());
+  } catch (const std::exception& error) {
+    platform::ShowError(QString::fromStdString(error.what()), this);
+    return false;
+  }
+  return true;
+}
+
 void TAutoCalForm::Connected(const GeneratorOutcome& outcome) {
   if (!run_ || run_->stopping) return;
-  if (!outcome.ok) return GeneratorFailed(outcome);
+  if (!outcome.ok) {
+    LIdentity->SetCaption(QStringLiteral("No answer"));
+    return Stop(QStringLiteral("Not started: no connection to the generator at ") +
+                    QString::fromStdString(run_->address),
+                QStringLiteral("Automatic calibration did not start: no connection to the generator.\n") +
+                    QString::fromStdString(outcome.text));
+  }
+  run_->connected = true;
   run_->identity = outcome.text;
   LIdentity->SetCaption(QString::fromStdString(outcome.text));
-  if (!run_->logPath.empty()) {
-    run_->log.open(run_->logPath, std::ios::app);
-    if (!run_->log)
-      return Stop(QStringLiteral("Stopped"),
-                  QStringLiteral("Cannot write the step log ") + QString::fromStdString(run_->logPath));
-    run_->log << autocal::StepLogHeader(
-                     {run_->identity, run_->address, MainForm->ReceiverName,
-                      autocal::SettingsText(MainForm->CurrentMode(), run_->sweep, run_->loss), "pundor",
-                      MainForm->FileName})
-              << std::flush;
-  }
+  if (run_->log)
+    run_->log->StartRun({run_->identity, run_->address, MainForm->ReceiverName,
+                         autocal::SettingsText(MainForm->CurrentMode(), run_->sweep, run_->loss), "pundor",
+                         files_.Named() ? MainForm->FileName : std::string()});
+  run_->firstStep = Clock::now();
   StartFrequency();
 }
 
@@ -383,13 +505,9 @@ void TAutoCalForm::TakeReading() {
 }
 
 void TAutoCalForm::StepTaken() {
-  if (run_->log.is_open())
-    run_->log << autocal::StepLogRow(run_->Hz(), MainForm->ReceiverName, MainForm->CurrentMode(), *run_->step,
-                                     autocal::MostReadings(run_->sweep))
-              << std::flush;
+  if (run_->log) run_->log->Write(run_->Hz(), MainForm->ReceiverName, MainForm->CurrentMode(), *run_->step);
   run_->current->Record(std::move(*run_->step));
   run_->step.reset();
-  ++run_->steps;
   NextStep();
 }
 
@@ -416,7 +534,16 @@ void TAutoCalForm::ColumnDone() {
   MainForm->TableModified = true;
   MainForm->FillFrequencyList();
   ++run_->columns;
-  run_->stepsOfFinished += static_cast<int>(run_->current->Steps().size());
+  run_->progress->ColumnDone(*run_->current);
+  try {
+    files_.KeepColumn(MainForm->ReceiverName, MainForm->CurrentMode(), hz, column.levels.data());
+  } catch (const std::exception& error) {
+    // The column is in the table; without a copy a lost table would lose it.
+    ++run_->index;
+    return Stop(QStringLiteral("Stopped"),
+                Where() + QStringLiteral(": the finished columns cannot be kept safe.\n") +
+                    QString::fromStdString(error.what()));
+  }
   ++run_->index;
   StartFrequency();
 }
@@ -440,12 +567,18 @@ void TAutoCalForm::Stop(const QString& status, const QString& message) {
   run_->stopping = true;
   settleTimer_.stop();
   readTimer_.stop();
+  if (!run_->connected) {
+    // Nothing reached the generator: there is no output to switch off.
+    generator_.Finish(this, [](const GeneratorOutcome&) {});
+    return Stopped(status, message, GeneratorOutcome{true, {}});
+  }
   LProgress->SetCaption(status + QStringLiteral(": switching the generator's output off..."));
   generator_.Finish(this,
                     [this, status, message](const GeneratorOutcome& off) { Stopped(status, message, off); });
 }
 
 void TAutoCalForm::Stopped(const QString& status, const QString& message, const GeneratorOutcome& off) {
+  const bool connected = run_->connected;
   const int columns = run_->columns;
   const int count = static_cast<int>(run_->frequencies.size());
   const double seconds = std::chrono::duration<double>(Clock::now() - run_->started).count();
@@ -453,28 +586,52 @@ void TAutoCalForm::Stopped(const QString& status, const QString& message, const 
   const QString settling = QString::fromStdString(run_->settling);
   run_.reset();
   EnableInputs(true);
-  LProgress->SetCaption(status +
-                        QStringLiteral(": %1 of %2 frequencies written in %3 s; generator output %4")
-                            .arg(columns)
-                            .arg(count)
-                            .arg(QLocale().toString(seconds, 'f', 1))
-                            .arg(off.ok ? QStringLiteral("off") : QStringLiteral("may still be on")) +
-                        settling);
+  if (columns == count) G->SetCurrent(kGaugeScale);
+  if (connected)
+    LProgress->SetCaption(status +
+                          QStringLiteral(": %1 of %2 frequencies written in %3 s; generator output %4")
+                              .arg(columns)
+                              .arg(count)
+                              .arg(QLocale().toString(seconds, 'f', 1))
+                              .arg(off.ok ? QStringLiteral("off") : QStringLiteral("may still be on")) +
+                          settling);
+  else
+    LProgress->SetCaption(status);
   const QString unsafe =
       QStringLiteral("The generator's output could not be switched off and may still be on at %1 dBm:\n")
           .arg(QLocale().toString(lastDbm, 'f', 1)) +
       QString::fromStdString(off.text);
   if (interrupted_) {  // the program ends: one line, no box
+    const std::filesystem::path& kept = files_.RecoveryPath();
     const QString line =
         QString::fromStdString(interruptedAt_) +
-        QStringLiteral("; %1 of %2 frequencies finished; ").arg(columns).arg(count) +
+        QStringLiteral("; %1 of %2 frequencies finished").arg(columns).arg(count) +
+        (kept.empty() ? QString() : QStringLiteral(", kept in ") + QString::fromStdString(kept.string())) +
+        QStringLiteral("; ") +
         (off.ok ? QStringLiteral("generator output off") : QString(unsafe).replace('\n', ' '));
     return std::exchange(interrupted_, {})(Utf8(line), off.ok);
   }
   QString text = message;
   if (!off.ok) text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + unsafe;
+  if (!releasedNote_.isEmpty()) text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + releasedNote_;
+  releasedNote_.clear();
   if (!text.isEmpty()) platform::ShowError(text, this);
 }
+
+void TAutoCalForm::TableReleased(bool modified) {
+  const std::filesystem::path kept = files_.Released();
+  tableChanged_ = true;
+  if (kept.empty() || !modified) return;
+  const QString note = QStringLiteral("The columns calibrated automatically since the table was last saved are kept in ") +
+                       QString::fromStdString(kept.string()) + '.';
+  if (run_ && !run_->stopping)
+    releasedNote_ = note;  // told with the run's end
+  else
+    platform::MessageBox(note, QStringLiteral("Information"), platform::MessageIcon::Information,
+                         platform::MessageButtons::Ok);
+}
+
+void TAutoCalForm::TableSaved(const std::string& path) { files_.Saved(path); }
 
 void TAutoCalForm::BCancelClick() {
   if (run_)
@@ -494,20 +651,18 @@ void TAutoCalForm::Interrupt(int signal, InterruptDone stopped) {
 }
 
 void TAutoCalForm::ShowProgress() {
+  autocal::RunProgress& progress = *run_->progress;
+  progress.Update(*run_->current);
+  G->SetCurrent(static_cast<int>(progress.Fraction() * kGaugeScale));
   const int count = static_cast<int>(run_->frequencies.size());
-  const int finished = static_cast<int>(run_->index);
-  const int perFrequency = run_->columns ? std::max(1, run_->stepsOfFinished / run_->columns) : kStepsGuess;
-  const int inThis = static_cast<int>(run_->current->Steps().size());
-  const double fraction = (finished + std::min(0.95, double(inThis) / perFrequency)) / count;
-  G->SetCurrent(static_cast<int>(fraction * kGaugeScale));
-  QString text = FormatFrequency(run_->Hz()) + QStringLiteral(" (%1 of %2)").arg(finished + 1).arg(count);
+  QString text = FormatFrequency(run_->Hz()) + QStringLiteral(" (%1 of %2)").arg(run_->index + 1).arg(count);
   if (run_->step)
     text +=
         QStringLiteral(", ") + QLocale().toString(run_->step->receiverDbm, 'f', 1) + QStringLiteral(" dBm");
-  if (run_->steps > 0) {
-    const double perStep = std::chrono::duration<double>(Clock::now() - run_->started).count() / run_->steps;
-    const int stepsLeft = std::max(0, perFrequency * count - run_->stepsOfFinished - inThis);
-    const int secondsLeft = static_cast<int>(perStep * stepsLeft + 0.5);
+  if (progress.StepsTaken() > 0) {
+    const double perStep =
+        std::chrono::duration<double>(Clock::now() - run_->firstStep).count() / progress.StepsTaken();
+    const int secondsLeft = static_cast<int>(perStep * progress.StepsLeft() + 0.5);
     text +=
         QStringLiteral(", about %1:%2 left").arg(secondsLeft / 60).arg(secondsLeft % 60, 2, 10, QChar('0'));
   }

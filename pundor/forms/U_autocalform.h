@@ -8,10 +8,12 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "forms/autocal_files.h"
 #include "forms/generator_worker.h"
 #include "widgets/captioned_form.h"
 
@@ -47,11 +49,35 @@ class TAutoCalForm : public TCaptionedForm {
   using InterruptDone = std::function<void(const std::string& line, bool outputOff)>;
   void Interrupt(int signal, InterruptDone stopped);
 
+  // The main window released its table (`modified`: unsaved): where the
+  // columns measured for it are kept is told.
+  void TableReleased(bool modified);
+  // The main window saved its table to `path`.
+  void TableSaved(const std::string& path);
+
+ protected:
+  // Enter starts, Escape cancels a run or closes the idle window.
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   struct Run;
+  // What the operator typed, kept per receiver.
+  struct Fields {
+    QString address, frequencies, from, to, step, settle, readings, loss;
+    bool log = true;
+  };
 
   void CreateInputs();
   void CreateProgress();
+  void SetTabOrder();
+  Fields TypedFields() const;
+  void ShowFields(const Fields& fields);
+  // A receiver or a table other than last time: its own settings, a clean status.
+  void ShowForSession();
+  std::string ReceiverKey() const;
+  // Asks before a run replaces columns the table has; false: do not start.
+  bool ReplaceConfirmed(const std::vector<int64_t>& frequencies);
+  bool OpenLog();
   void EnableInputs(bool enabled);
   std::unique_ptr<Run> ReadSettings() const;
   void Connected(const GeneratorOutcome& outcome);
@@ -75,6 +101,11 @@ class TAutoCalForm : public TCaptionedForm {
   bool writeLog_ = false;
   std::string interruptedAt_;  // "Automatic calibration interrupted by SIGTERM at 7.05 MHz"
   InterruptDone interrupted_;
+  AutoCalFiles files_{SpareAutoCalFolder()};
+  std::map<std::string, Fields> usedFields_;  // by receiver
+  std::string shownFor_;                       // the receiver the fields belong to
+  bool tableChanged_ = false;                  // since the window was last shown
+  QString releasedNote_;                       // for the message of the run under way
 };
 
 extern TAutoCalForm* AutoCalForm;

@@ -641,6 +641,10 @@ void TMainForm::ReleaseTable() {
   if (TableLoaded) {
     ++sessionSerial_;
     calibration::Unload(CalHandle);
+    // A level of the table that is gone would pass for a measurement.
+    LdBm->SetCaption({});
+    LdBm->hide();
+    if (AutoCalForm) AutoCalForm->TableReleased(TableModified);
   }
   TableLoaded = false;
   CalHandle = -1;
@@ -727,6 +731,7 @@ void TMainForm::BSaveClick() {
   FileName = path;
   TableModified = false;
   ShowFileCaption(path);
+  if (AutoCalForm) AutoCalForm->TableSaved(path);
 }
 
 void TMainForm::SetCaption(const QString& caption) { LCaption->SetCaption(caption); }
@@ -879,6 +884,7 @@ bool TMainForm::CheckConnection() {
   OpenDriver = nullptr;
   T.stop();
   TReconnectForm wait;
+  wait.setWindowTitle(kProgramName);
   wait.Callback = &TMainForm::ReconnectPoll;
   wait.UserData = this;
   if (wait.ShowModal() == ModalResult::Ok) {

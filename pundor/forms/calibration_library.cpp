@@ -24,6 +24,8 @@ bool ResolveEntryPoints(const platform::DynamicLibrary& library) {
   return all;
 }
 
+}  // namespace
+
 const char* LibraryErrorText(int32_t code) {
   static const std::array<std::pair<int32_t, const char*>, 16> messages{{
       {CAL_ERR_DBM_RANGE, "Was found an dBm value in array that is out of range -140 - 0"},
@@ -47,8 +49,6 @@ const char* LibraryErrorText(int32_t code) {
     if (known == code) return text;
   return nullptr;
 }
-
-}  // namespace
 
 bool BindCalibrationLibrary() {
   auto library = platform::DynamicLibrary::Load("fendrel.dll");

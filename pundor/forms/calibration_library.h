@@ -33,6 +33,9 @@ ORVANTA_CALIBRATION_ENTRY_POINTS(ORVANTA_DECLARE_ENTRY_POINT)
 // then ends the program.
 bool BindCalibrationLibrary();
 
+// The message for a library error code (-2 to -17), or null for any other value.
+const char* LibraryErrorText(int32_t code);
+
 // False after showing the message for a library error code (-2 to -17);
 // true, showing nothing, for any other value (success, handles, sizes, -18).
 bool ShowLibraryError(int32_t code);

@@ -81,15 +81,46 @@ void Form::MoveBeside(const QWidget& anchor) {
   move(PlaceBeside(frameGeometry().size(), anchor.frameGeometry(), screen->availableGeometry()));
 }
 
+namespace {
+
+// One axis of a placement: where a window starts, and how far it reaches.
+struct Span {
+  int start, length;
+  int End() const { return start + length; }
+};
+
+int Overlap(const Span& a, const Span& b) {
+  return std::max(0, std::min(a.End(), b.End()) - std::max(a.start, b.start));
+}
+
+// `start` moved so that a window of `length` lies in `area` as far as it fits.
+int Inside(int start, int length, const Span& area) {
+  return std::max(area.start, std::min(start, area.End() - length));
+}
+
+// Along one axis, the start in `area` that overlaps `anchor` least: after
+// it, before it, or at either end of the area, in that order of preference.
+int LeastOverlap(int length, const Span& anchor, const Span& area) {
+  int best = 0, bestOverlap = -1;
+  for (const int start : {anchor.End(), anchor.start - length, area.End() - length, area.start}) {
+    const int inside = Inside(start, length, area);
+    const int overlap = Overlap({inside, length}, anchor);
+    if (bestOverlap < 0 || overlap < bestOverlap) best = inside, bestOverlap = overlap;
+  }
+  return best;
+}
+
+}  // namespace
+
 QPoint PlaceBeside(const QSize& size, const QRect& anchor, const QRect& area) {
-  QRect placed(QPoint(anchor.right() + 1, anchor.top()), size);
-  if (placed.right() > area.right()) placed.moveRight(anchor.left() - 1);
-  if (placed.left() < area.left()) placed.moveCenter(area.center());
-  placed.moveBottom(std::min(placed.bottom(), area.bottom()));
-  placed.moveTop(std::max(placed.top(), area.top()));
-  placed.moveRight(std::min(placed.right(), area.right()));
-  placed.moveLeft(std::max(placed.left(), area.left()));
-  return placed.topLeft();
+  const Span anchorX{anchor.left(), anchor.width()}, anchorY{anchor.top(), anchor.height()};
+  const Span areaX{area.left(), area.width()}, areaY{area.top(), area.height()};
+  const int x = LeastOverlap(size.width(), anchorX, areaX);
+  const int y = LeastOverlap(size.height(), anchorY, areaY);
+  // Clear of the anchor along one axis: level with it along the other.
+  if (Overlap({x, size.width()}, anchorX) == 0) return {x, Inside(anchor.top(), size.height(), areaY)};
+  if (Overlap({y, size.height()}, anchorY) == 0) return {Inside(anchor.left(), size.width(), areaX), y};
+  return {x, y};
 }
 
 bool Form::CloseAllowed() {

@@ -61,9 +61,10 @@ class Form : public Guarded<QWidget> {
   QEventLoop* modalLoop_ = nullptr;
 };
 
-// Where a window of `size` goes beside `anchor`: right of it where `area`
-// has room, else left of it, else centred in `area`; level with the anchor's
-// top and kept inside `area` as far as it fits.
+// Where a window of `size` goes beside `anchor`, inside `area` as far as it
+// fits: right of it where there is room, else left of it, level with its
+// top; else below or above it, level with its left edge; else where the two
+// overlap least.
 QPoint PlaceBeside(const QSize& size, const QRect& anchor, const QRect& area);
 
 }  // namespace platform

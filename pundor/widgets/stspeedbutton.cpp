@@ -1,6 +1,7 @@
 #include "widgets/stspeedbutton.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -113,12 +114,24 @@ void TstSpeedButton::changeEvent(QEvent* event) {
   if (event->type() == QEvent::EnabledChange && !isEnabled()) EndPress();
 }
 
+// Only reached by a button given a focus policy: Space and Enter click it.
+void TstSpeedButton::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)
+    return TstDrawnWidget::keyPressEvent(event);
+  if (OnClick) OnClick(this);
+}
+
 bool TstSpeedButton::event(QEvent* event) {
   switch (event->type()) {
     case QEvent::WindowBlocked:
     case QEvent::WindowDeactivate:
     case QEvent::Hide:
       EndPress();
+      break;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+      Invalidate();
       break;
     default:
       break;
@@ -146,6 +159,10 @@ void TstSpeedButton::Render(QPainter& painter) {
   if (!caption_.isEmpty()) {
     painter.setPen(GlyphColor());
     painter.drawText(inside, Qt::AlignCenter | Qt::TextSingleLine, caption_);
+  }
+  if (hasFocus()) {
+    painter.setPen(QPen(GlyphColor(), 1, Qt::DotLine));
+    painter.drawRect(inside.adjusted(1, 1, -2, -2));
   }
 }
 

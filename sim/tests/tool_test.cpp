@@ -77,6 +77,8 @@ TEST_F(Tool, UnplugsAndHoldsKnownReceiversOnly) {
   EXPECT_EQ(Run("reset"), 0);
   EXPECT_EQ(State(), SharedState());
   EXPECT_EQ(Run(""), 2);
+  // The manual page is made of what --help prints.
+  EXPECT_EQ(Output("--help").rfind("usage: orvanta-sim", 0), 0u);
 }
 
 // A receiver opened through its simulated library as its driver opens it.

@@ -228,6 +228,7 @@ int Model(const std::vector<std::string>& args) {
 
 int Command(const std::vector<std::string>& words) {
   const std::string& command = words[0];
+  if (command == "--help" && words.size() == 1) return std::cout << kUsage, 0;
   const std::vector<std::string> args(words.begin() + 1, words.end());
   if (command == "show" && args.empty()) return Show();
   if (command == "generator") return SetGenerator(args);

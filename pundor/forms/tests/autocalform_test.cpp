@@ -4,7 +4,10 @@
 // are set off by counts of generator commands or by the run's own progress,
 // never by time, so a slow machine only makes the tests longer.
 
+#include <QApplication>
+#include <QDir>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -13,6 +16,7 @@
 
 #include "forms/U_autocalform.h"
 #include "forms/U_reconnectform.h"
+#include "forms/autocal_files.h"
 #include "forms/calibration_library.h"
 #include "forms/interrupt_watcher.h"
 #include "main_window_fixture.h"
@@ -23,6 +27,7 @@
 #include "sim/testing/generator_server_process.h"
 #include "widgets/mylabel.h"
 #include "widgets/stalignedit.h"
+#include "widgets/stgauge.h"
 #include "widgets/stspeedbutton.h"
 
 namespace {
@@ -60,13 +65,41 @@ class AutoCalWindowTest : public MainWindowTest {
   QString Progress() const { return autocal->LProgress->Caption(); }
 
   // The table's frequencies for the open receiver and mode.
-  std::vector<int64_t> Frequencies() const {
-    const int32_t size = calibration::GetFrequencies(form->CalHandle, form->ReceiverName.c_str(),
-                                                     form->CurrentMode(), nullptr, 0);
+  std::vector<int64_t> Frequencies() const { return FrequenciesOf(form->CalHandle); }
+  std::vector<int64_t> FrequenciesOf(int32_t handle) const {
+    const int32_t size =
+        calibration::GetFrequencies(handle, form->ReceiverName.c_str(), form->CurrentMode(), nullptr, 0);
     std::vector<int64_t> frequencies(std::max(0, size) / 8);
-    calibration::GetFrequencies(form->CalHandle, form->ReceiverName.c_str(), form->CurrentMode(),
-                                frequencies.data(), static_cast<uint32_t>(frequencies.size() * 8));
+    calibration::GetFrequencies(handle, form->ReceiverName.c_str(), form->CurrentMode(), frequencies.data(),
+                                static_cast<uint32_t>(frequencies.size() * 8));
     return frequencies;
+  }
+  // The frequencies of the open receiver and mode in a CAL file.
+  std::vector<int64_t> FrequenciesIn(const std::filesystem::path& file) const {
+    const int32_t handle = calibration::LoadCALFile(file.c_str());
+    EXPECT_GE(handle, 0) << file;
+    if (handle < 0) return {};
+    std::vector<int64_t> frequencies = FrequenciesOf(handle);
+    calibration::Unload(handle);
+    return frequencies;
+  }
+  static std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    std::error_code absent;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, absent)) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+  }
+  // A run to its end, watching that the bar never falls back.
+  void RunToTheEnd() {
+    int last = 0;
+    bool fell = false;
+    ASSERT_TRUE(RunUntil([&] {
+      fell = fell || autocal->G->Current() < last;
+      last = autocal->G->Current();
+      return !autocal->Running();
+    }));
+    EXPECT_FALSE(fell);
   }
 
   // The column says what the receiver's model reads at a level, less the loss.
@@ -198,6 +231,7 @@ TEST_F(AutoCalWindowTest, AnUnpluggedReceiverStopsARunOpenedFromTheMainWindowWit
   watch->start(1);
   WhenReconnectShown([&](TReconnectForm* wait) {
     waited = true;
+    EXPECT_EQ(wait->windowTitle(), QStringLiteral("Orvanta"));
     wait->SetModalResult(platform::ModalResult::Cancel);  // "Do not wait"
   });
   op.Answer(platform::ModalResult::Ok);
@@ -210,6 +244,14 @@ TEST_F(AutoCalWindowTest, AnUnpluggedReceiverStopsARunOpenedFromTheMainWindowWit
   EXPECT_NE(op.Boxes()[0].text().indexOf(QStringLiteral("is no longer connected")), -1);
   EXPECT_FALSE(OutputOn());
   EXPECT_EQ(form->OpenDevice, nullptr);  // the operator gave the receiver up
+  // The table went unsaved, the finished column did not: the message names
+  // the recovery file, in the program's own folder as the table had none.
+  const std::vector<std::filesystem::path> kept = FilesIn(SpareAutoCalFolder());
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].extension(), ".cal");
+  EXPECT_NE(op.Boxes()[0].text().indexOf(QString::fromStdString(kept[0].string())), -1)
+      << op.Boxes()[0].text().toStdString();
+  EXPECT_EQ(FrequenciesIn(kept[0]), std::vector<int64_t>{7'050'000});
 }
 
 TEST_F(AutoCalWindowTest, ASilentGeneratorNeverHoldsUpTheWindow) {
@@ -292,11 +334,226 @@ TEST(AutoCalWindowProcess, SigtermMidRunSwitchesTheOutputOffKeepsTheColumnAndSay
   int status = 0;
   const std::string errors = calibrator.Errors(status);
   EXPECT_EQ(status, 0) << errors;
-  EXPECT_NE(
-      errors.find("pundor: Automatic calibration interrupted by SIGTERM at 14.2 MHz; 1 of 3 frequencies "
-                  "finished; generator output off\n"),
-      std::string::npos)
-      << errors;
+  const std::string line =
+      "pundor: Automatic calibration interrupted by SIGTERM at 14.2 MHz; 1 of 3 frequencies finished, kept in ";
+  const auto at = errors.find(line);
+  ASSERT_NE(at, std::string::npos) << errors;
+  const std::string kept = errors.substr(at + line.size(), errors.find(';', at + line.size()) - at - line.size());
+  EXPECT_TRUE(kept.ends_with(".cal")) << errors;
+  EXPECT_NE(errors.find(kept + "; generator output off\n"), std::string::npos) << errors;
+}
+
+// A run that never reached the generator says so: nothing stopped "at" a
+// frequency, no output was switched, and the last generator's identity goes.
+TEST_F(AutoCalWindowTest, ARefusedConnectionIsReportedAsARunThatNeverStarted) {
+  autocal->BTestClick();
+  ASSERT_TRUE(RunUntil([&] { return autocal->BTest->isEnabled(); }));
+  ASSERT_TRUE(autocal->LIdentity->Caption().contains(QStringLiteral("Simulated")))
+      << autocal->LIdentity->Caption().toStdString();
+  const std::string refused = server_->Address();
+  server_.reset();  // nothing listens there now
+  autocal->EAddress->setText(QString::fromStdString(refused));
+  autocal->EFrequencies->setText(QStringLiteral("7 MHz"));
+  op.Answer(platform::ModalResult::Ok);
+  autocal->BStartClick();
+  ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
+  ASSERT_EQ(op.Boxes().size(), 1u);
+  const QString message = op.Boxes()[0].text();
+  EXPECT_TRUE(message.startsWith(QStringLiteral("Automatic calibration did not start: no connection"))) << message.toStdString();
+  EXPECT_EQ(message.indexOf(QStringLiteral("stopped at")), -1) << message.toStdString();
+  EXPECT_EQ(Progress(), QStringLiteral("Not started: no connection to the generator at ") +
+                            QString::fromStdString(refused));
+  EXPECT_EQ(autocal->LIdentity->Caption(), QStringLiteral("No answer"));
+  // The whole status fits its label, wrapped.
+  const QRect needed = QFontMetrics(autocal->LProgress->font())
+                           .boundingRect(QRect(0, 0, autocal->LProgress->width(), 1000), Qt::TextWordWrap, Progress());
+  EXPECT_LE(needed.height(), autocal->LProgress->height());
+}
+
+// A table made with New keeps its step log and its recovery file in the
+// program's own folder, never in the working directory; saving moves the log
+// beside the table and drops the recovery file, whose columns the table now
+// holds. A second run asks once before it replaces a column, appends a run
+// to the log, and keeps its column beside the named table.
+TEST_F(AutoCalWindowTest, TheStepLogAndTheRecoveryFileFollowTheTable) {
+  const std::filesystem::path working = Path("working").toStdString();
+  std::filesystem::create_directories(working);
+  const QString previous = QDir::currentPath();
+  QDir::setCurrent(QString::fromStdString(working.string()));
+  struct Restore {
+    QString folder;
+    ~Restore() { QDir::setCurrent(folder); }
+  } restore{previous};
+  autocal->BLogClick();  // on
+  autocal->EFrequencies->setText(QStringLiteral("7.05 MHz"));
+  autocal->BStartClick();
+  RunToTheEnd();
+  EXPECT_TRUE(op.Boxes().empty());
+  EXPECT_EQ(autocal->G->Current(), 100);
+  EXPECT_TRUE(FilesIn(working).empty());
+  const std::vector<std::filesystem::path> spare = FilesIn(SpareAutoCalFolder());
+  ASSERT_EQ(spare.size(), 2u);  // the recovery file and the log
+  EXPECT_EQ(FrequenciesIn(spare[0]), std::vector<int64_t>{7'050'000});
+
+  op.ChooseFile(Path("saved.cal"));
+  form->BSaveClick();
+  EXPECT_TRUE(FilesIn(SpareAutoCalFolder()).empty());
+  const auto runsInLog = [&] {
+    std::ifstream log(Path("saved.steps.csv").toStdString());
+    int runs = 0, rows = 0;
+    for (std::string line; std::getline(log, line);) {
+      runs += line.rfind("frequency_hz", 0) == 0;
+      rows += line.rfind("7050000,", 0) == 0;
+    }
+    return std::make_pair(runs, rows);
+  };
+  EXPECT_EQ(runsInLog().first, 1);
+  EXPECT_GT(runsInLog().second, 20);
+
+  op.Answer(platform::ModalResult::No);
+  autocal->BStartClick();
+  EXPECT_FALSE(autocal->Running());
+  ASSERT_EQ(op.Boxes().size(), 1u);
+  EXPECT_EQ(op.Boxes()[0].caption(), QStringLiteral("Confirmation"));
+  EXPECT_NE(op.Boxes()[0].text().indexOf(QStringLiteral("7.05 MHz")), -1) << op.Boxes()[0].text().toStdString();
+  op.Answer(platform::ModalResult::Yes);
+  autocal->BStartClick();
+  RunToTheEnd();
+  EXPECT_EQ(op.Boxes().size(), 2u);
+  EXPECT_EQ(runsInLog().first, 2);
+  EXPECT_EQ(FrequenciesIn(Path("saved.recovery.cal").toStdString()), std::vector<int64_t>{7'050'000});
+  EXPECT_TRUE(FilesIn(working).empty());
+
+  // Given up for a new table, the unsaved one says where its column is.
+  op.Answer(platform::ModalResult::Yes);
+  op.Answer(platform::ModalResult::Ok);
+  form->stSpeedButton3Click();
+  ASSERT_EQ(op.Boxes().size(), 4u);
+  EXPECT_NE(op.Boxes()[3].text().indexOf(Path("saved.recovery.cal")), -1) << op.Boxes()[3].text().toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+// Every control is reached with Tab in reading order; Space presses a
+// button, Enter starts, Escape cancels a run and closes the idle window.
+TEST_F(AutoCalWindowTest, TheKeyboardReachesEveryControlStartsAndCancels) {
+  QApplication::setActiveWindow(autocal.get());
+  autocal->EAddress->setFocus();
+  const std::vector<QWidget*> order{autocal->EAddress,  autocal->BTest,  autocal->EFrequencies,
+                                    autocal->BTableFrequencies, autocal->BLog, autocal->EFrom,
+                                    autocal->ETo,       autocal->EStep,  autocal->ESettle,
+                                    autocal->EReadings, autocal->ELoss,  autocal->BLossFile,
+                                    autocal->BStart,    autocal->BCancel, autocal->EAddress};
+  std::vector<QWidget*> reached{QApplication::focusWidget()};
+  while (reached.size() < order.size()) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    reached.push_back(QApplication::focusWidget());
+  }
+  EXPECT_EQ(reached, order);
+  const QString logCaption = autocal->BLog->Caption();
+  QTest::keyClick(autocal->BLog, Qt::Key_Space);
+  EXPECT_NE(autocal->BLog->Caption(), logCaption);
+  QTest::keyClick(autocal->BLog, Qt::Key_Space);
+
+  autocal->EFrequencies->setText(QStringLiteral("7.05 MHz"));
+  autocal->ESettle->setText(QStringLiteral("20"));
+  autocal->EStep->setFocus();
+  QTest::keyClick(autocal->EStep, Qt::Key_Return);
+  ASSERT_TRUE(autocal->Running());
+  ASSERT_TRUE(RunUntil([&] { return Progress().contains(QStringLiteral("(1 of 1)")); }));
+  QWidget* focused = QApplication::focusWidget();
+  QTest::keyClick(focused ? focused : autocal.get(), Qt::Key_Escape);
+  ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
+  EXPECT_TRUE(Progress().startsWith(QStringLiteral("Cancelled"))) << Progress().toStdString();
+  EXPECT_FALSE(OutputOn());
+  EXPECT_TRUE(autocal->isVisible());
+  focused = QApplication::focusWidget();
+  QTest::keyClick(focused ? focused : autocal.get(), Qt::Key_Escape);
+  EXPECT_FALSE(autocal->isVisible());
+}
+
+// Each receiver comes with the settings last used for it, or the defaults,
+// and with neither the last run's status nor its generator's identity.
+TEST_F(AutoCalWindowTest, EachReceiverStartsWithItsOwnLastSettings) {
+  autocal->EAddress->setText(QStringLiteral("tcp://127.0.0.1:1"));  // refused at once
+  autocal->EFrequencies->setText(QStringLiteral("7.05 MHz"));
+  autocal->EStep->setText(QStringLiteral("2"));
+  op.Answer(platform::ModalResult::Ok);
+  autocal->BStartClick();
+  ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
+  ASSERT_FALSE(Progress().isEmpty());
+  autocal->hide();
+
+  OpenReceiver(kC4Row);
+  NewTable();
+  autocal->show();
+  EXPECT_EQ(autocal->EAddress->text(), QStringLiteral("tcp://127.0.0.1:5025"));
+  EXPECT_EQ(autocal->EStep->text(), QStringLiteral("1"));
+  EXPECT_EQ(autocal->EReadings->text(), QStringLiteral("9"));
+  EXPECT_TRUE(Progress().isEmpty());
+  EXPECT_TRUE(autocal->LIdentity->Caption().isEmpty());
+  autocal->hide();
+
+  OpenReceiver(kC1Row);
+  NewTable();
+  autocal->show();
+  EXPECT_EQ(autocal->EAddress->text(), QStringLiteral("tcp://127.0.0.1:1"));
+  EXPECT_EQ(autocal->EFrequencies->text(), QStringLiteral("7.05 MHz"));
+  EXPECT_EQ(autocal->EStep->text(), QStringLiteral("2"));
+  EXPECT_EQ(autocal->EReadings->text(), QStringLiteral("3"));
+  EXPECT_TRUE(Progress().isEmpty());
+}
+
+// The rows of `area` in `image` holding text: pixels far from the
+// background around them.
+std::pair<int, int> TextRows(const QImage& image, const QRect& area, bool darkBackground) {
+  int top = -1, bottom = -1;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const int lightness = QColor(image.pixel(x, y)).lightness();
+      if (darkBackground ? lightness > 100 : std::abs(lightness - 0x42) > 50) {
+        if (top < 0) top = y;
+        bottom = y;
+        break;
+      }
+    }
+  }
+  return {top, bottom};
+}
+
+int RightmostTextColumn(const QImage& image, const QRect& area) {
+  for (int x = area.right(); x >= area.left(); --x)
+    for (int y = area.top(); y <= area.bottom(); ++y)
+      if (QColor(image.pixel(x, y)).lightness() > 100) return x;
+  return -1;
+}
+
+// Each label's text stands level with its field's text, and the numbers
+// end at their fields' right edge as in the main window.
+TEST_F(AutoCalWindowTest, LabelsStandLevelWithTheirFieldsAndNumbersAlignRight) {
+  const std::vector<std::pair<TmyLabel*, TstAlignEdit*>> pairs{
+      {autocal->LAddress, autocal->EAddress}, {autocal->LFrequencies, autocal->EFrequencies},
+      {autocal->LLevels, autocal->EFrom},     {autocal->LTo, autocal->ETo},
+      {autocal->LStep, autocal->EStep},       {autocal->LSettle, autocal->ESettle},
+      {autocal->LReadings, autocal->EReadings}, {autocal->LLoss, autocal->ELoss}};
+  for (const auto& [label, field] : pairs) {
+    label->SetCaption(QStringLiteral("80"));
+    field->setText(QStringLiteral("80"));
+  }
+  autocal->setFocus();
+  const QImage image = autocal->grab().toImage();
+  for (const auto& [label, field] : pairs) {
+    const auto labelRows = TextRows(image, label->geometry(), false);
+    const auto fieldRows = TextRows(image, field->geometry(), true);
+    ASSERT_GE(labelRows.first, 0);
+    ASSERT_GE(fieldRows.first, 0);
+    EXPECT_EQ(labelRows, fieldRows) << field->geometry().y();
+  }
+  for (TstAlignEdit* number : {autocal->EFrom, autocal->ETo, autocal->EStep, autocal->ESettle, autocal->EReadings})
+    EXPECT_GE(RightmostTextColumn(image, number->geometry()), number->geometry().right() - 5)
+        << number->geometry().x();
 }
 
 }  // namespace

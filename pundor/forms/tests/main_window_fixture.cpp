@@ -60,6 +60,8 @@ void MainWindowTest::SetUp() {
   ASSERT_NE(mkdtemp(pattern.data()), nullptr);
   folder_ = pattern;
   setenv(kStateVariable, (folder_ / "state").c_str(), 1);
+  // The program's own files stay in the test's folder.
+  setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
   unsetenv(kScenarioVariable);
 }
 
@@ -73,6 +75,7 @@ void MainWindowTest::TearDown() {
   platform::SetProgramFolder({});
   unsetenv(kScenarioVariable);
   unsetenv(kStateVariable);
+  unsetenv("XDG_DATA_HOME");
   std::error_code error;
   std::filesystem::remove_all(folder_, error);
 }

@@ -538,6 +538,22 @@ TEST_F(MainWindowTest, LevelLabelShowsTheCalibratedLevelAndHidesWithoutPoints) {
   EXPECT_EQ(form->LdBm->Caption(), "") << "no receiver: the level text is cleared";
 }
 
+// A table given up with its receiver takes its level along: the next
+// receiver, with no table yet, shows none.
+TEST_F(MainWindowTest, TheLevelGoesWithTheTable) {
+  CreateWindow();
+  OpenReceiver(kC1Row);
+  OpenTable(WriteTable("c1.cal", form->CurrentMode(), {form->Fq->Value()}));
+  form->TTimer();
+  ASSERT_FALSE(form->LdBm->isHidden());
+  form->TableModified = true;
+  op.Answer(platform::ModalResult::Yes);
+  OpenReceiver(kC4Row);
+  for (int tick = 0; tick < 3; ++tick) form->TTimer();
+  EXPECT_TRUE(form->LdBm->isHidden());
+  EXPECT_EQ(form->LdBm->Caption(), "");
+}
+
 TEST_F(MainWindowTest, TuningReadsBackTheReceiversFrequencyIncludingTheTenHertzWord) {
   CreateWindow();
   SimulatorControl classic("drovapi32.dll");

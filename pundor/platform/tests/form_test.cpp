@@ -135,15 +135,21 @@ TEST(FormWindow, CentersOnItsScreen) {
 }
 
 }  // namespace
-// A window opening beside another: right of it, else left of it, else in the
-// middle of the screen, and never off the screen.
+// A window opening beside another: right of it, else left of it, else below or
+// above it, else where it hides least of it, and never off the screen.
 TEST(FormPlacement, BesideTheAnchorAndOnTheScreen) {
   const QRect screen(0, 0, 1600, 900);
   const QSize graph(557, 406);
   EXPECT_EQ(PlaceBeside(graph, QRect(100, 200, 661, 433), screen), QPoint(761, 200));
   EXPECT_EQ(PlaceBeside(graph, QRect(900, 200, 661, 433), screen), QPoint(343, 200));
   EXPECT_EQ(PlaceBeside(graph, QRect(100, 700, 661, 433), screen), QPoint(761, 494));
-  EXPECT_EQ(PlaceBeside(graph, QRect(500, -50, 661, 433), QRect(0, 0, 1000, 700)), QPoint(221, 147));
+  EXPECT_EQ(PlaceBeside(graph, QRect(500, -50, 661, 433), QRect(0, 0, 1000, 700)), QPoint(0, 294));
+  // The table editor centred on 1280 x 1024: the graph takes the corner
+  // that covers least of it.
+  const QRect sxga(0, 0, 1280, 1024);
+  EXPECT_EQ(PlaceBeside(graph, QRect(309, 295, 661, 433), sxga), QPoint(723, 618));
+  // The main window centred there: the automatic calibration window below it.
+  EXPECT_EQ(PlaceBeside(QSize(380, 292), QRect(367, 383, 545, 258), sxga), QPoint(367, 641));
   EXPECT_EQ(PlaceBeside(QSize(1200, 1000), QRect(10, 10, 50, 50), screen), QPoint(60, 0));
 }
 
