@@ -1,7 +1,7 @@
 # Debian packages, one per install component (scripts/package.sh):
 #   libfendrel2         the shared library
 #   libfendrel-dev      header, link name, CMake package, pkg-config file
-#   fendrel-tools       fendrel-tool and its manual page
+#   fendrel-tools       fendrel-tool and orvanta-rigctld with their manual pages
 #   orvanta             the calibrator and orvanta-autocal with their manual
 #                       pages, the help file, desktop entry and icon
 #   orvanta-simulators  the simulated receiver libraries, orvanta-sim and its
@@ -84,10 +84,12 @@ set(CPACK_DEBIAN_FENDREL_TOOLS_PACKAGE_NAME fendrel-tools)
 set(CPACK_DEBIAN_FENDREL_TOOLS_PACKAGE_SECTION utils)
 set(CPACK_COMPONENT_FENDREL_TOOLS_DEPENDS fendrel_library)
 set(CPACK_COMPONENT_FENDREL_TOOLS_DESCRIPTION
-    "S-meter calibration tables: command-line tool
+    "S-meter calibration tables: command-line tools
 fendrel-tool shows what a CAL file holds, converts raw readings into
-calibrated levels, exports and imports tables as CSV for spreadsheets, and
-reports what a hand-edited CAL file gets wrong.")
+calibrated levels, exports and imports tables as CSV for spreadsheets or as
+tables for Hamlib's backends, and reports what a hand-edited CAL file gets
+wrong. orvanta-rigctld stands in front of Hamlib's rigctld and gives every
+Hamlib program the radio's calibrated S-meter reading.")
 
 set(CPACK_DEBIAN_ORVANTA_CALIBRATOR_PACKAGE_NAME orvanta)
 set(CPACK_DEBIAN_ORVANTA_CALIBRATOR_PACKAGE_SECTION hamradio)

@@ -60,7 +60,8 @@ dpkg-deb --ctrl-tarfile $(deb libfendrel2) | tar -xO ./shlibs | grep -qx "libfen
 holds libfendrel-dev /usr/include/fendrel.h "$libdir/libfendrel.so" "$libdir/pkgconfig/fendrel.pc" \
   "$libdir/cmake/fendrel/fendrelConfig.cmake" "$libdir/cmake/fendrel/fendrelConfigVersion.cmake"
 depends libfendrel-dev "libfendrel2 $exact"
-holds fendrel-tools /usr/bin/fendrel-tool /usr/share/man/man1/fendrel-tool.1.gz
+holds fendrel-tools /usr/bin/fendrel-tool /usr/share/man/man1/fendrel-tool.1.gz /usr/bin/orvanta-rigctld \
+  /usr/share/man/man1/orvanta-rigctld.1.gz
 depends fendrel-tools "libfendrel2 $exact"
 holds orvanta /usr/bin/pundor "$libdir/orvanta/pundor" "$libdir/orvanta/libfendrel.so" /usr/share/orvanta/pundor.chm \
   "$libdir/orvanta/pundor.chm" /usr/share/applications/orvanta.desktop /usr/share/icons/hicolor/scalable/apps/orvanta.svg \
