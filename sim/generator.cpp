@@ -103,11 +103,19 @@ void GeneratorInstrument::SwitchOff() {
   });
 }
 
-GeneratorInstrument::Outcome GeneratorInstrument::Execute(std::string_view message) {
+void GeneratorInstrument::Disconnected(int client) {
+  if (faultOwner_ == client) {
+    armed_ = GeneratorFault::kNone;
+    faultOwner_.reset();
+  }
+  if (muted_ == client) muted_.reset();
+}
+
+GeneratorInstrument::Outcome GeneratorInstrument::Execute(std::string_view message, int client) {
   Outcome joined;
   while (!message.empty()) {
     const auto end = std::min(message.find(';'), message.size());
-    Outcome outcome = ExecuteCommand(message.substr(0, end));
+    Outcome outcome = ExecuteCommand(message.substr(0, end), client);
     if (outcome.dropConnections) return outcome;
     if (outcome.reply) joined.reply = joined.reply ? *joined.reply + ";" + *outcome.reply : *outcome.reply;
     message.remove_prefix(std::min(end + 1, message.size()));
@@ -115,10 +123,13 @@ GeneratorInstrument::Outcome GeneratorInstrument::Execute(std::string_view messa
   return joined;
 }
 
-GeneratorInstrument::Outcome GeneratorInstrument::ExecuteCommand(std::string_view line) {
+GeneratorInstrument::Outcome GeneratorInstrument::ExecuteCommand(std::string_view line, int client) {
   line = Trim(line);
   if (line.empty()) return {};
-  if (armed_ != GeneratorFault::kNone && commandsUntilFault_-- <= 0 && Strike()) return {std::nullopt, true};
+  if (armed_ != GeneratorFault::kNone && !faultOwner_) faultOwner_ = client;
+  if (armed_ != GeneratorFault::kNone && faultOwner_ == client && commandsUntilFault_-- <= 0 &&
+      Strike(client))
+    return {std::nullopt, true};
   const auto split = line.find_first_of(" \t");
   const std::string_view header = line.substr(0, split);
   const std::string_view parameter = split == std::string_view::npos ? "" : Trim(line.substr(split));
@@ -130,18 +141,21 @@ GeneratorInstrument::Outcome GeneratorInstrument::ExecuteCommand(std::string_vie
     } else {
       armed_ = upper == "SIM:DROP" ? GeneratorFault::kDrop : GeneratorFault::kMute;
       commandsUntilFault_ = static_cast<int64_t>(count);
-      if (commandsUntilFault_ == 0 && Strike()) return {std::nullopt, true};
+      faultOwner_.reset();  // taken by the connection that sends the next command
+      if (armed_ == GeneratorFault::kDrop && commandsUntilFault_ == 0 && Strike(client))
+        return {std::nullopt, true};
     }
     return {};
   }
   auto reply = Run(header, parameter);
-  if (muted_) reply.reset();
+  if (muted_ == client) reply.reset();
   return {std::move(reply), false};
 }
 
-bool GeneratorInstrument::Strike() {
+bool GeneratorInstrument::Strike(int client) {
   const GeneratorFault fault = std::exchange(armed_, GeneratorFault::kNone);
-  muted_ = muted_ || fault == GeneratorFault::kMute;
+  faultOwner_.reset();
+  if (fault == GeneratorFault::kMute) muted_ = client;
   return fault == GeneratorFault::kDrop;
 }
 

@@ -27,22 +27,23 @@ class GeneratorInstrument {
     std::optional<std::string> reply;  // for a query
     bool dropConnections = false;      // the command was lost with them
   };
-  // One program message, without its terminator: commands separated by ";",
-  // the replies of its queries joined by ";".
-  Outcome Execute(std::string_view message);
-  // A new connection ends a SIM:MUTE.
-  void Connected() { muted_ = false; }
+  // One program message from connection `client`, without its terminator:
+  // commands separated by ";", the replies of its queries joined by ";".
+  Outcome Execute(std::string_view message, int client = 0);
+  // A test fault belongs to the connection whose command first follows it;
+  // it ends with that connection, so the next client starts without it.
+  void Disconnected(int client);
   // At once, as when the generator is switched off.
   void SwitchOff();
 
  private:
-  Outcome ExecuteCommand(std::string_view command);
+  Outcome ExecuteCommand(std::string_view command, int client);
   std::optional<std::string> Run(std::string_view header, std::string_view parameter);
   std::optional<std::string> Frequency(std::string_view parameter, bool query);
   std::optional<std::string> Level(std::string_view parameter, bool query);
   std::optional<std::string> Output(std::string_view parameter, bool query);
   // Sets off the armed fault; true when it drops the connections.
-  bool Strike();
+  bool Strike(int client);
   void ChangeSignal(double dbm, bool on);
   void PushError(int code, const char* text);
   std::string PopError();
@@ -56,7 +57,8 @@ class GeneratorInstrument {
   enum class GeneratorFault { kNone, kDrop, kMute };
   GeneratorFault armed_ = GeneratorFault::kNone;
   int64_t commandsUntilFault_ = 0;
-  bool muted_ = false;
+  std::optional<int> faultOwner_;  // the connection counting down to it
+  std::optional<int> muted_;       // the connection that no longer answers
 };
 
 }  // namespace sim

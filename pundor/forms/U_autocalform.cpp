@@ -8,6 +8,7 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <utility>
 
 #include "autocal/cable_loss.h"
 #include "autocal/frequency_sweep.h"
@@ -18,6 +19,7 @@
 #include "forms/calibration_library.h"
 #include "platform/error.h"
 #include "platform/file_dialog.h"
+#include "platform/interrupt.h"
 #include "platform/message_box.h"
 #include "receivers/text_helpers.h"
 #include "receivers/velkaro_api.h"
@@ -86,6 +88,7 @@ struct TAutoCalForm::Run {
   Clock::time_point levelSet;  // of the step being taken
   std::string settling;        // the last note of a slow generator, if any
   bool stopping = false;
+  double lastDbm = 0;  // the level last set at the generator
   int columns = 0;
   Clock::time_point started = Clock::now();
   Clock::time_point firstStep;  // the time a step takes is measured from here
@@ -431,6 +434,7 @@ void TAutoCalForm::StartFrequency() {
   MainForm->Fq->SetValue(hz);
   if (!MainForm->OpenDriver) return TakeReading();  // lost: TakeReading tells
   const double firstDbm = run_->current->Next()->generatorDbm;
+  run_->lastDbm = firstDbm;
   ShowProgress();
   generator_.Run(
       [firstDbm, hz](instruments::SignalGenerator& generator) {
@@ -452,6 +456,7 @@ void TAutoCalForm::StartFrequency() {
 void TAutoCalForm::NextStep() {
   run_->step = run_->current->Next();
   if (!run_->step) return ColumnDone();
+  run_->lastDbm = run_->step->generatorDbm;
   ShowProgress();
   generator_.Run(
       [dbm = run_->step->generatorDbm](instruments::SignalGenerator& generator) {
@@ -577,6 +582,7 @@ void TAutoCalForm::Stopped(const QString& status, const QString& message, const 
   const int columns = run_->columns;
   const int count = static_cast<int>(run_->frequencies.size());
   const double seconds = std::chrono::duration<double>(Clock::now() - run_->started).count();
+  const double lastDbm = run_->lastDbm;
   const QString settling = QString::fromStdString(run_->settling);
   run_.reset();
   EnableInputs(true);
@@ -591,11 +597,22 @@ void TAutoCalForm::Stopped(const QString& status, const QString& message, const 
                           settling);
   else
     LProgress->SetCaption(status);
+  const QString unsafe =
+      QStringLiteral("The generator's output could not be switched off and may still be on at %1 dBm:\n")
+          .arg(QLocale().toString(lastDbm, 'f', 1)) +
+      QString::fromStdString(off.text);
+  if (interrupted_) {  // the program ends: one line, no box
+    const std::filesystem::path& kept = files_.RecoveryPath();
+    const QString line =
+        QString::fromStdString(interruptedAt_) +
+        QStringLiteral("; %1 of %2 frequencies finished").arg(columns).arg(count) +
+        (kept.empty() ? QString() : QStringLiteral(", kept in ") + QString::fromStdString(kept.string())) +
+        QStringLiteral("; ") +
+        (off.ok ? QStringLiteral("generator output off") : QString(unsafe).replace('\n', ' '));
+    return std::exchange(interrupted_, {})(Utf8(line), off.ok);
+  }
   QString text = message;
-  if (!off.ok)
-    text += (text.isEmpty() ? QString() : QStringLiteral("\n")) +
-            QStringLiteral("The generator's output could not be switched off:\n") +
-            QString::fromStdString(off.text);
+  if (!off.ok) text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + unsafe;
   if (!releasedNote_.isEmpty()) text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + releasedNote_;
   releasedNote_.clear();
   if (!text.isEmpty()) platform::ShowError(text, this);
@@ -623,6 +640,14 @@ void TAutoCalForm::BCancelClick() {
     SetModalResult(platform::ModalResult::Cancel);
   else
     hide();
+}
+
+void TAutoCalForm::Interrupt(int signal, InterruptDone stopped) {
+  if (!run_) return stopped(std::string(), true);
+  interruptedAt_ = std::string("Automatic calibration interrupted by ") + platform::SignalName(signal);
+  if (run_->index < run_->frequencies.size()) interruptedAt_ += " at " + Utf8(FormatFrequency(run_->Hz()));
+  interrupted_ = std::move(stopped);
+  Stop(QStringLiteral("Interrupted"), QString());
 }
 
 void TAutoCalForm::ShowProgress() {

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -43,6 +44,10 @@ class TAutoCalForm : public TCaptionedForm {
   void BLogClick();
   void BStartClick();
   void BCancelClick();
+  // A stop signal came: the run ends as Cancel ends it, then `stopped` gets
+  // one line saying where it stopped, and whether the output is off.
+  using InterruptDone = std::function<void(const std::string& line, bool outputOff)>;
+  void Interrupt(int signal, InterruptDone stopped);
 
   // The main window released its table (`modified`: unsaved): where the
   // columns measured for it are kept is told.
@@ -94,6 +99,8 @@ class TAutoCalForm : public TCaptionedForm {
   std::unique_ptr<Run> run_;
   QTimer settleTimer_, readTimer_;
   bool writeLog_ = false;
+  std::string interruptedAt_;  // "Automatic calibration interrupted by SIGTERM at 7.05 MHz"
+  InterruptDone interrupted_;
   AutoCalFiles files_{SpareAutoCalFolder()};
   std::map<std::string, Fields> usedFields_;  // by receiver
   std::string shownFor_;                       // the receiver the fields belong to

@@ -11,10 +11,16 @@
 #include "forms/U_mainform.h"
 #include "forms/U_searchadform.h"
 #include "forms/U_tableform.h"
+#include "forms/interrupt_watcher.h"
 #include "graph/U_graphform.h"
 #include "platform/application.h"
 
 int RunCalibrator(platform::Application& application) {
+  int status = 0;
+  const InterruptWatcher interrupts([&](int exitStatus) {
+    status = exitStatus;
+    application.Terminate();
+  });
   // The main window decides in its creation handler whether it is shown.
   application.SetShowMainForm(false);
   application.SetTitle(QStringLiteral("Orvanta"));
@@ -31,5 +37,5 @@ int RunCalibrator(platform::Application& application) {
   application.CreateForm(AboutForm);
   application.CreateForm(AutoCalForm);
   application.Run();
-  return 0;
+  return status;
 }

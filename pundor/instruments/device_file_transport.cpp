@@ -13,17 +13,14 @@
 namespace instruments {
 namespace {
 
-constexpr std::size_t kLongestAnswer = 1 << 16;
-
-std::string SystemError(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string SystemError(const char* what) { return std::string(what) + ": " + SystemReason(errno); }
 
 class DeviceFileTransport final : public Transport {
  public:
-  DeviceFileTransport(int file, std::chrono::milliseconds timeout)
-      : file_(file), timeoutMs_(static_cast<int>(timeout.count())) {
+  DeviceFileTransport(int file, std::chrono::milliseconds timeout) : Transport(timeout), file_(file) {
     // The USBTMC driver waits for an answer itself; anything else that stands
     // in for it (a terminal, a pipe) is waited on with poll.
-    unsigned int driverTimeout = static_cast<unsigned int>(timeoutMs_);
+    unsigned int driverTimeout = static_cast<unsigned int>(timeout.count());
     usbtmc_ = ioctl(file_, USBTMC_IOCTL_SET_TIMEOUT, &driverTimeout) == 0;
   }
   ~DeviceFileTransport() override { close(file_); }
@@ -39,33 +36,24 @@ class DeviceFileTransport final : public Transport {
     }
   }
 
-  std::string ReceiveLine() override {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
-    std::size_t end;
-    while ((end = pending_.find('\n')) == std::string::npos) {
-      if (pending_.size() > kLongestAnswer || !WaitReadable(deadline)) throw NoAnswer();
-      char buffer[4096];
-      const ssize_t got = read(file_, buffer, sizeof buffer);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0 && errno == ETIMEDOUT) throw NoAnswer();
-      if (got < 0) throw TransportError(SystemError("cannot read"));
+ protected:
+  std::size_t ReadSome(char* buffer, std::size_t size, Clock::time_point deadline) override {
+    while (WaitReadable(deadline)) {
+      const ssize_t got = read(file_, buffer, size);
+      if (got > 0) return static_cast<std::size_t>(got);
       if (got == 0) throw TransportError("the device was closed");
-      pending_.append(buffer, static_cast<std::size_t>(got));
-      // A USBTMC read is one whole message, terminated or not.
-      if (usbtmc_ && pending_.find('\n') == std::string::npos) pending_ += '\n';
+      if (errno == ETIMEDOUT) return 0;
+      if (errno != EINTR) throw TransportError(SystemError("cannot read"));
     }
-    std::string line = pending_.substr(0, end);
-    pending_.erase(0, end + 1);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
+    return 0;
   }
+  bool WholeMessages() const override { return usbtmc_; }
 
  private:
-  bool WaitReadable(std::chrono::steady_clock::time_point deadline) const {
+  bool WaitReadable(Clock::time_point deadline) const {
     if (usbtmc_) return true;
     while (true) {
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
       if (left.count() <= 0) return false;
       pollfd watched{file_, POLLIN, 0};
       const int ready = poll(&watched, 1, static_cast<int>(left.count()));
@@ -74,14 +62,8 @@ class DeviceFileTransport final : public Transport {
     }
   }
 
-  TransportError NoAnswer() const {
-    return TransportError("no answer within " + std::to_string(timeoutMs_) + " ms");
-  }
-
   int file_;
-  int timeoutMs_;
   bool usbtmc_ = false;
-  std::string pending_;
 };
 
 }  // namespace

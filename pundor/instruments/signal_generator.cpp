@@ -11,7 +11,6 @@ namespace instruments {
 namespace {
 
 constexpr uint16_t kRawSocketPort = 5025;
-constexpr int kLongestErrorQueue = 32;
 
 [[noreturn]] void FailToConnect(const std::string& address, const std::string& what) {
   throw GeneratorError("Signal generator " + address + ": " + what);
@@ -61,7 +60,7 @@ class ScpiGenerator final : public SignalGenerator {
   const std::string& Address() const override { return address_; }
 
   std::string Identify() override {
-    identity_ = Trim(Query(std::string(dialect_.identify), std::string(dialect_.identify)));
+    identity_ = Escaped(Trim(Query(std::string(dialect_.identify), std::string(dialect_.identify))));
     return identity_;
   }
 
@@ -86,24 +85,23 @@ class ScpiGenerator final : public SignalGenerator {
 
   std::string ReadError() override {
     const std::string command(dialect_.error);
-    return ErrorAfter(command);
+    return Escaped(NoErrorAsEmpty(Query(command, command)));
   }
 
  private:
   // A setting and a look at the error queue in one message, so that a
   // refused value fails here, naming its command, at the cost of one
-  // exchange.
+  // exchange. After a refusal the queue may hold more entries; rather than
+  // reading them one by one (each answer may take up to a time-out), the next
+  // setting goes out first (an output-off above all), then the queue is
+  // emptied at once and the setting repeated to learn its own outcome.
   void Set(const std::string& command) {
-    const std::string error = NoErrorAsEmpty(Query(command + ";" + std::string(dialect_.error), command));
-    if (error.empty()) return;
-    // Empty the rest of the queue, so that the next command starts clean.
-    int left = kLongestErrorQueue;
-    while (left-- > 0 && !ErrorAfter(command).empty()) continue;
-    Fail(command, "the generator reports " + error);
-  }
-
-  std::string ErrorAfter(const std::string& command) {
-    return NoErrorAsEmpty(Query(std::string(dialect_.error), command));
+    std::string message = command;
+    if (queueMayHoldErrors_ && !dialect_.clear.empty())
+      message += ";" + std::string(dialect_.clear) + ";" + command;
+    const std::string error = NoErrorAsEmpty(Query(message + ";" + std::string(dialect_.error), command));
+    queueMayHoldErrors_ = !error.empty();
+    if (!error.empty()) Fail(command, "the generator reports " + Escaped(error));
   }
 
   std::string Query(const std::string& query, const std::string& command) {
@@ -111,7 +109,7 @@ class ScpiGenerator final : public SignalGenerator {
     try {
       return transport_->ReceiveLine();
     } catch (const TransportError& error) {
-      Fail(command, query == command ? error.what() : "\"" + query + "\": " + error.what());
+      Fail(command, error.what());
     }
   }
 
@@ -132,6 +130,7 @@ class ScpiGenerator final : public SignalGenerator {
   std::string identity_;
   std::unique_ptr<Transport> transport_;
   const Dialect& dialect_;
+  bool queueMayHoldErrors_ = false;
 };
 
 // HOST[:PORT], the host possibly in brackets.
@@ -164,7 +163,7 @@ std::unique_ptr<Transport> OpenTransport(const std::string& address, std::chrono
   constexpr std::string_view kTcp = "tcp://", kVxi11 = "vxi11://";
   if (address.starts_with(kTcp)) {
     const auto [host, port] = HostAndPort(address, std::string_view(address).substr(kTcp.size()));
-    return ConnectLan(host, port, LanProtocol::kRawSocket, "", timeout);
+    return ConnectSocket(host, port, timeout);
   }
   if (address.starts_with(kVxi11)) {
     // vxi11://HOST or vxi11://HOST/DEVICE (inst0 by default).
@@ -172,8 +171,7 @@ std::unique_ptr<Transport> OpenTransport(const std::string& address, std::chrono
     const auto slash = rest.find('/');
     const std::string host = rest.substr(0, slash);
     if (host.empty()) FailToConnect(address, "no host");
-    return ConnectLan(host, 0, LanProtocol::kVxi11, slash == std::string::npos ? "" : rest.substr(slash + 1),
-                      timeout);
+    return ConnectVxi11(host, slash == std::string::npos ? "" : rest.substr(slash + 1), timeout);
   }
   if (address.starts_with('/')) return OpenDeviceFile(address, timeout);
   FailToConnect(

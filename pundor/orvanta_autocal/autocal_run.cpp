@@ -1,5 +1,7 @@
 #include "autocal_run.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -16,6 +18,7 @@
 
 #include "autocal/step_log.h"
 #include "fendrel.h"
+#include "platform/interrupt.h"
 #include "receivers/device_list.h"
 
 namespace {
@@ -155,11 +158,33 @@ std::string WhyNotWritable(const std::filesystem::path& path) {
   return {};
 }
 
+// What a run leaves behind, for its last message.
+struct RunRecord {
+  int columns = 0;
+  std::optional<double> lastDbm;  // set at the generator; none: output never touched
+  int64_t hz = 0;                 // the frequency being calibrated
+};
+
+// A stop signal ends the run between two exchanges with the instruments.
+void StopIfInterrupted(const RunRecord& record) {
+  if (const int signal = platform::InterruptSignal())
+    throw RunInterrupted(
+        signal, std::string("interrupted by ") + platform::SignalName(signal) + " at " + HzText(record.hz));
+}
+
+// A settling wait that a stop signal cuts short.
+void Wait(std::chrono::milliseconds settle) {
+  if (platform::InterruptDescriptor() < 0) return std::this_thread::sleep_for(settle);
+  pollfd interrupt{platform::InterruptDescriptor(), POLLIN, 0};
+  poll(&interrupt, 1, static_cast<int>(settle.count()));
+}
+
 class Run {
  public:
   Run(const AutocalOptions& options, instruments::SignalGenerator& generator,
-      std::span<TVelkaro_API* const> drivers, std::ostream& out, bool progress)
-      : options_(options),
+      std::span<TVelkaro_API* const> drivers, std::ostream& out, bool progress, RunRecord& record)
+      : record_(record),
+        options_(options),
         generator_(generator),
         receiver_(drivers, options),
         table_(options.into),
@@ -173,8 +198,10 @@ class Run {
 
   void Calibrate(int64_t hz) {
     const auto start = Clock::now();
+    record_.hz = hz;
+    StopIfInterrupted(record_);
     autocal::FrequencySweep sweep(options_.sweep, options_.loss.At(hz));
-    generator_.SetLevel(sweep.Next()->generatorDbm);  // the lowest level before the output comes on
+    SetLevel(sweep.Next()->generatorDbm);  // the lowest level before the output comes on
     generator_.SetFrequency(hz);
     generator_.SetOutput(true);
     generator_.WaitComplete();
@@ -184,10 +211,13 @@ class Run {
       column = autocal::RunSweep(
           sweep,
           {[&](double dbm) {
-             generator_.SetLevel(dbm);
+             SetLevel(dbm);
              generator_.WaitComplete();
            },
-           [](std::chrono::milliseconds settle) { std::this_thread::sleep_for(settle); },
+           [&](std::chrono::milliseconds settle) {
+             Wait(settle);
+             StopIfInterrupted(record_);
+           },
            [&] { return receiver_.Read(); }, [&](const autocal::Step& step) { StepTaken(hz, sweep, step); }});
     } catch (const autocal::ColumnRejected& rejected) {
       throw std::runtime_error(HzText(hz) + ": not written: " + rejected.what());
@@ -195,6 +225,7 @@ class Run {
     const bool replaced = table_.HasColumn(receiver_.Device().Name, options_.mode, hz);
     table_.PutColumn(receiver_.Device().Name, options_.mode, hz, column);
     table_.Save(options_.out);
+    ++record_.columns;
     ClearProgress();
     out_ << Summary(hz, sweep, column, Clock::now() - start, replaced) << autocal::SettlingNote(sweep) << std::endl;
   }
@@ -204,6 +235,12 @@ class Run {
   }
 
  private:
+  void SetLevel(double dbm) {
+    StopIfInterrupted(record_);
+    record_.lastDbm = dbm;
+    generator_.SetLevel(dbm);
+  }
+
   void StepTaken(int64_t hz, const autocal::FrequencySweep& sweep, const autocal::Step& step) {
     log_.Write(hz, receiver_.Device().Name, options_.mode, step);
     if (progress_)
@@ -212,6 +249,7 @@ class Run {
            << std::flush;
   }
 
+  RunRecord& record_;
   const AutocalOptions& options_;
   instruments::SignalGenerator& generator_;
   Receiver receiver_;
@@ -293,8 +331,9 @@ void RunAutocal(const AutocalOptions& options, instruments::SignalGenerator& gen
                 std::span<TVelkaro_API* const> drivers, std::ostream& out, bool progress,
                 const Reconnect& reconnect) {
   std::exception_ptr failure;
+  RunRecord record;
   try {
-    Run run(options, generator, drivers, out, progress);
+    Run run(options, generator, drivers, out, progress, record);
     try {
       for (const int64_t hz : options.frequencies) run.Calibrate(hz);
     } catch (...) {
@@ -304,14 +343,24 @@ void RunAutocal(const AutocalOptions& options, instruments::SignalGenerator& gen
   } catch (...) {
     failure = std::current_exception();
   }
-  const std::string switchOffFailure = SwitchOff(generator, reconnect);
+  // Only what the run may have switched on: a generator it never set is left
+  // alone, so a silent one costs a single time-out.
+  const std::string switchOffFailure = record.lastDbm ? SwitchOff(generator, reconnect) : std::string();
   if (!failure && switchOffFailure.empty()) return;
-  if (!failure) throw std::runtime_error("cannot switch the generator's output off: " + switchOffFailure);
-  if (switchOffFailure.empty()) std::rethrow_exception(failure);
+  const std::string unsafe = "The generator's output could not be switched off and may still be on at " +
+                             Format("%.1f dBm", record.lastDbm.value_or(0)) + " (" + generator.Address() +
+                             "): " + switchOffFailure;
+  if (!failure) throw std::runtime_error(unsafe);
   try {
     std::rethrow_exception(failure);
+  } catch (const RunInterrupted& interrupted) {
+    if (!switchOffFailure.empty()) throw std::runtime_error(std::string(interrupted.what()) + "\n" + unsafe);
+    throw RunInterrupted(interrupted.Signal(),
+                         std::string(interrupted.what()) + "; " +
+                             Format("%d of %zu frequencies", record.columns, options.frequencies.size()) +
+                             " kept in " + options.out.string() + "; generator output off");
   } catch (const std::exception& error) {
-    throw std::runtime_error(std::string(error.what()) +
-                             "\nThe generator's output could not be switched off: " + switchOffFailure);
+    if (switchOffFailure.empty()) throw;
+    throw std::runtime_error(std::string(error.what()) + "\n" + unsafe);
   }
 }

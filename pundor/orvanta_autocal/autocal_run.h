@@ -7,6 +7,8 @@
 #include <iosfwd>
 #include <memory>
 #include <span>
+#include <stdexcept>
+#include <string>
 
 #include "autocal_options.h"
 #include "instruments/signal_generator.h"
@@ -15,6 +17,17 @@
 // A fresh connection to the generator, for switching its output off when the
 // run's own connection failed.
 using Reconnect = std::function<std::unique_ptr<instruments::SignalGenerator>()>;
+
+// A stop signal (SIGINT, SIGTERM, SIGHUP) ended the run; the message says at
+// which frequency, how many columns were kept and that the output is off.
+class RunInterrupted : public std::runtime_error {
+ public:
+  RunInterrupted(int signal, const std::string& message) : std::runtime_error(message), signal_(signal) {}
+  int Signal() const { return signal_; }
+
+ private:
+  int signal_;
+};
 
 // Raises std::runtime_error, with the system's reason, when the CAL file or
 // the step log cannot be written: before anything else is touched.

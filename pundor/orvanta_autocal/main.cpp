@@ -7,12 +7,14 @@
 #include <vector>
 
 #include "autocal_run.h"
+#include "platform/interrupt.h"
 #include "receivers/device_list.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   if (arguments.empty()) return std::cerr << kAutocalUsage, 2;
   if (AsksForHelp(arguments)) return std::cout << AutocalHelp(), 0;
+  platform::CatchInterrupts();
   try {
     AutocalOptions options = ParseAutocalOptions(arguments);
     CheckOutputs(options);
@@ -31,6 +33,9 @@ int main(int argc, char** argv) {
                isatty(STDOUT_FILENO),
                [&] { return instruments::ConnectGenerator(options.generator, options.timeout, *dialect); });
     return 0;
+  } catch (const RunInterrupted& interrupted) {
+    std::cerr << "orvanta-autocal: " << interrupted.what() << "\n";
+    return platform::InterruptExitStatus(interrupted.Signal());
   } catch (const UsageError& error) {
     std::cerr << "orvanta-autocal: " << error.what() << "\n\n" << kAutocalUsage;
     return 2;

@@ -52,6 +52,15 @@ class SimServerProcess {
     waitpid(pid_, nullptr, 0);
   }
 
+  // Gone at once, as an instrument whose power fails: nothing is switched
+  // off and its port refuses connections from now on.
+  void Kill() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = 0;
+  }
+
   int Port() const { return port_; }
 
  private:

@@ -11,16 +11,19 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <iostream>
 #include <optional>
 
 #include "forms/U_autocalform.h"
 #include "forms/U_reconnectform.h"
 #include "forms/autocal_files.h"
 #include "forms/calibration_library.h"
+#include "forms/interrupt_watcher.h"
 #include "main_window_fixture.h"
 #include "sim/scenario.h"
 #include "sim/shared_state.h"
 #include "sim/smeter.h"
+#include "sim/testing/child_process.h"
 #include "sim/testing/generator_server_process.h"
 #include "widgets/mylabel.h"
 #include "widgets/stalignedit.h"
@@ -283,6 +286,61 @@ TEST_F(AutoCalWindowTest, ASilentGeneratorNeverHoldsUpTheWindow) {
   }
   EXPECT_TRUE(Frequencies().empty());
   close(silent);
+}
+
+TEST_F(AutoCalWindowTest, AGeneratorGoneForGoodIsNamedWithTheLevelItMayStillGive) {
+  autocal->EFrequencies->setText(QStringLiteral("7.05 MHz; 14.2 MHz"));
+  autocal->ESettle->setText(QStringLiteral("20"));
+  autocal->BStartClick();
+  ASSERT_TRUE(RunUntil([&] { return Progress().contains(QStringLiteral("(2 of 2)")); }));
+  const std::string address = server_->Address();
+  server_->Kill();  // its port now refuses the reconnection too
+  op.Answer(platform::ModalResult::Ok);
+  ASSERT_TRUE(RunUntil([&] { return !autocal->Running(); }));
+  ASSERT_EQ(op.Boxes().size(), 1u);
+  const std::string message = op.Boxes()[0].text().toStdString();
+  EXPECT_NE(message.find("The generator's output could not be switched off and may still be on at "),
+            std::string::npos)
+      << message;
+  // Refused, or taken by the dying server and dropped: either way it is named.
+  EXPECT_NE(message.find(" dBm:\nSignal generator " + address), std::string::npos) << message;
+  EXPECT_TRUE(Progress().contains(QStringLiteral("may still be on"))) << Progress().toStdString();
+  EXPECT_EQ(Frequencies(), std::vector<int64_t>{7'050'000});
+}
+
+// Runs only in a process of its own, started by the test below: the
+// calibrator's window mid-run with the program's own signal handling, which
+// reports here what it left behind.
+TEST_F(AutoCalWindowTest, DISABLED_InterruptedBySignal) {
+  int status = -1;
+  const InterruptWatcher interrupts([&](int exitStatus) { status = exitStatus; });
+  autocal->EFrequencies->setText(QStringLiteral("7.05 MHz; 14.2 MHz; 21.3 MHz"));
+  autocal->ESettle->setText(QStringLiteral("20"));
+  autocal->BStartClick();
+  ASSERT_TRUE(RunUntil([&] { return Progress().contains(QStringLiteral("(2 of 3)")); }));
+  std::cout << "running" << std::endl;
+  ASSERT_TRUE(RunUntil([&] { return status != -1; }));
+  // Before the simulated generator stops, which would switch its output off itself.
+  std::cout << "left: output " << (OutputOn() ? "on" : "off") << ", " << Frequencies().size()
+            << " columns, exit status " << status << std::endl;
+}
+
+TEST(AutoCalWindowProcess, SigtermMidRunSwitchesTheOutputOffKeepsTheColumnAndSaysWhere) {
+  sim::testing::ChildProcess calibrator("", {"--gtest_filter=AutoCalWindowTest.DISABLED_InterruptedBySignal",
+                                             "--gtest_also_run_disabled_tests"});
+  ASSERT_EQ(calibrator.LineStarting("running"), "running");
+  calibrator.Signal(SIGTERM);
+  EXPECT_EQ(calibrator.LineStarting("left: "), "left: output off, 1 columns, exit status 143");
+  int status = 0;
+  const std::string errors = calibrator.Errors(status);
+  EXPECT_EQ(status, 0) << errors;
+  const std::string line =
+      "pundor: Automatic calibration interrupted by SIGTERM at 14.2 MHz; 1 of 3 frequencies finished, kept in ";
+  const auto at = errors.find(line);
+  ASSERT_NE(at, std::string::npos) << errors;
+  const std::string kept = errors.substr(at + line.size(), errors.find(';', at + line.size()) - at - line.size());
+  EXPECT_TRUE(kept.ends_with(".cal")) << errors;
+  EXPECT_NE(errors.find(kept + "; generator output off\n"), std::string::npos) << errors;
 }
 
 // A run that never reached the generator says so: nothing stopped "at" a

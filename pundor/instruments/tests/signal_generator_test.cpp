@@ -8,24 +8,29 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <lxi.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 
+#include "instruments/transport.h"
 #include "sim/generator.h"
 #include "sim/scenario.h"
 #include "sim/shared_state.h"
 #include "sim/smeter.h"
 #include "sim/testing/generator_server_process.h"
-
 
 namespace instruments {
 namespace {
@@ -177,12 +182,13 @@ TEST_F(GeneratorTest, FailuresNameTheGeneratorAndTheCommand) {
   LoopbackListener(false, port);
   const std::string refused = "tcp://127.0.0.1:" + std::to_string(port);
   std::string message = MessageOf([&] { ConnectGenerator(refused, kTimeout); });
-  EXPECT_NE(message.find("Signal generator " + refused + ": cannot connect"), std::string::npos) << message;
+  EXPECT_EQ(message, "Signal generator " + refused + ": cannot connect: connection refused");
 
   const int silent = LoopbackListener(true, port);  // connects, never answers
   auto mute = ConnectGenerator("tcp://127.0.0.1:" + std::to_string(port), 300ms);
   message = MessageOf([&] { mute->Identify(); });
   EXPECT_NE(message.find("command \"*IDN?\": no answer within 300 ms"), std::string::npos) << message;
+  EXPECT_EQ(message.find("no answer", message.find("no answer") + 1), std::string::npos) << message;
   close(silent);
 
   // The generator drops every connection mid-run; the guard's own attempt to
@@ -194,7 +200,8 @@ TEST_F(GeneratorTest, FailuresNameTheGeneratorAndTheCommand) {
     OutputOffGuard guard(*generator);
     SendRaw(address, "SIM:DROP\n");
     message = MessageOf([&] { generator->SetLevel(-50); });
-    EXPECT_NE(message.find(address + ", command \":SOUR:POW -50\""), std::string::npos) << message;
+    EXPECT_EQ(message, "Signal generator " + address +
+                           ", command \":SOUR:POW -50\": the generator closed the connection");
   }
   // No VXI-11 service here.
   EXPECT_NE(MessageOf([&] { ConnectGenerator("vxi11://127.0.0.1", kTimeout); }).find("cannot connect"),
@@ -281,6 +288,167 @@ TEST_F(GeneratorTest, DrivesAGeneratorThroughItsDeviceFile) {
   close(slave);
   close(master);  // ends the instrument's read
   instrument.join();
+}
+
+// A generator of the test's own on a loopback port: every line received is
+// kept, and `answer` gives the bytes sent back (nothing for a command).
+class ScriptedGenerator {
+ public:
+  using Answer = std::function<std::optional<std::string>(const std::string& line)>;
+
+  explicit ScriptedGenerator(Answer answer) : answer_(std::move(answer)) {
+    listener_ = LoopbackListener(true, port_);
+    serving_ = std::thread([this] { Serve(); });
+  }
+  ~ScriptedGenerator() {
+    shutdown(listener_, SHUT_RDWR);
+    close(listener_);
+    serving_.join();
+  }
+  std::string Address() const { return "tcp://127.0.0.1:" + std::to_string(port_); }
+  std::vector<std::string> Lines() {
+    std::lock_guard lock(mutex_);
+    return lines_;
+  }
+
+ private:
+  void Serve() {
+    for (int client; (client = accept(listener_, nullptr, nullptr)) >= 0; close(client)) {
+      std::string pending;
+      char buffer[512];
+      for (ssize_t got; (got = read(client, buffer, sizeof buffer)) > 0;) {
+        pending.append(buffer, got);
+        for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
+          const std::string line = pending.substr(0, end);
+          {
+            std::lock_guard lock(mutex_);
+            lines_.push_back(line);
+          }
+          if (const auto reply = answer_(line)) send(client, reply->data(), reply->size(), MSG_NOSIGNAL);
+        }
+      }
+    }
+  }
+
+  Answer answer_;
+  uint16_t port_ = 0;
+  int listener_ = -1;
+  std::mutex mutex_;
+  std::vector<std::string> lines_;
+  std::thread serving_;
+};
+
+// Whatever the program writes on stderr meanwhile.
+std::string StderrDuring(const std::function<void()>& action) {
+  std::fflush(stderr);
+  FILE* capture = std::tmpfile();
+  const int saved = dup(STDERR_FILENO);
+  dup2(fileno(capture), STDERR_FILENO);
+  action();
+  std::fflush(stderr);
+  dup2(saved, STDERR_FILENO);
+  close(saved);
+  std::string text(static_cast<std::size_t>(ftell(capture)), '\0');
+  rewind(capture);
+  text.resize(fread(text.data(), 1, text.size(), capture));
+  std::fclose(capture);
+  return text;
+}
+
+// A generator whose error queue fills with 40 entries at a refused level and
+// answers each look at it only just within the time-out: after the failure
+// the output-off goes out first, and ending costs one exchange, not one per
+// entry. Its answers, odd ones included, show in full in the message, and
+// nothing else reaches stderr.
+TEST_F(GeneratorTest, AfterAFailureTheOutputGoesOffFirstAndEveryAnswerIsReportedAsItCame) {
+  constexpr auto kShort = 400ms;
+  std::atomic<int> queued = 0;
+  ScriptedGenerator scripted([&](const std::string& line) -> std::optional<std::string> {
+    std::optional<std::string> reply;
+    for (std::size_t at = 0; at <= line.size();) {
+      const std::size_t end = std::min(line.find(';', at), line.size());
+      const std::string command = line.substr(at, end - at);
+      at = end + 1;
+      if (command == "*CLS") queued = 0;
+      if (command.starts_with(":SOUR:POW")) queued = 40;
+      if (command.starts_with(":SOUR:FREQ")) return std::string("-100,\"bad\0byte\"\n", 17);
+      if (command == "*IDN?") return std::string(kLongestAnswer + 10, 'x') + "\n";
+      if (command == ":SYST:ERR?") {
+        std::this_thread::sleep_for(kShort * 3 / 4);
+        reply = queued > 0 ? (--queued, "-222,\"Data out of range\"\n") : "0,\"No error\"\n";
+      }
+    }
+    return reply;
+  });
+  std::string message;
+  const std::string printed = StderrDuring([&] {
+    auto generator = ConnectGenerator(scripted.Address(), kShort);
+    const auto failed = std::chrono::steady_clock::now();
+    message = MessageOf([&] { generator->SetLevel(-50); });
+    const std::size_t linesAtFailure = scripted.Lines().size();
+    generator->SetOutput(false);
+    EXPECT_LT(std::chrono::steady_clock::now() - failed, 3 * kShort) << "the queue was read entry by entry";
+    ASSERT_GT(scripted.Lines().size(), linesAtFailure);
+    EXPECT_EQ(scripted.Lines()[linesAtFailure].rfind(":OUTP OFF", 0), 0u) << scripted.Lines()[linesAtFailure];
+    EXPECT_EQ(MessageOf([&] { generator->SetFrequency(1'000'000); }),
+              "Signal generator " + scripted.Address() +
+                  ", command \":SOUR:FREQ 1000000\": the generator reports -100,\"bad\\x00byte\"");
+    EXPECT_EQ(
+        MessageOf([&] { generator->Identify(); }),
+        "Signal generator " + scripted.Address() + ", command \"*IDN?\": answer longer than 65536 bytes");
+  });
+  EXPECT_EQ(message, "Signal generator " + scripted.Address() +
+                         ", command \":SOUR:POW -50\": the generator reports -222,\"Data out of range\"");
+  EXPECT_EQ(printed, "");
+}
+
+// liblxi, an independent SCPI client, against the simulated generator
+// server: a client that floods it with queries and never reads the answers
+// holds up nobody else, and a fault one client armed but never set off is
+// gone for the next.
+TEST_F(GeneratorTest, TheSimulatedServerServesEachClientOnItsOwn) {
+  StartServer();
+  const int port = server_->Port();
+  lxi_init();
+  const auto ask = [](int device, const std::string& query) {
+    const std::string line = query + "\n";
+    EXPECT_EQ(lxi_send(device, line.data(), static_cast<int>(line.size()), 3000),
+              static_cast<int>(line.size()));
+    char answer[256];
+    const int got = lxi_receive(device, answer, sizeof answer, 3000);
+    return got > 0 ? std::string(answer, got) : std::string("(no answer)");
+  };
+
+  const int flooding = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+  sockaddr_in peer{};
+  peer.sin_family = AF_INET;
+  peer.sin_port = htons(static_cast<uint16_t>(port));
+  peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  connect(flooding, reinterpret_cast<sockaddr*>(&peer), sizeof peer);
+  const std::string queries = [] {
+    std::string many;
+    for (int i = 0; i < 1000; ++i) many += "*IDN?\n";
+    return many;
+  }();
+  // Until the server takes no more from it.
+  for (pollfd writable{flooding, POLLOUT, 0}; poll(&writable, 1, 300) > 0;)
+    send(flooding, queries.data(), queries.size(), MSG_NOSIGNAL);
+
+  const int other = lxi_connect("127.0.0.1", port, nullptr, 3000, RAW);
+  ASSERT_GE(other, 0);
+  EXPECT_EQ(ask(other, "*IDN?"), std::string(sim::kGeneratorIdentity) + "\n");
+  lxi_disconnect(other);
+  close(flooding);
+
+  const int arming = lxi_connect("127.0.0.1", port, nullptr, 3000, RAW);
+  ASSERT_GE(arming, 0);
+  ASSERT_EQ(lxi_send(arming, "SIM:MUTE 20\n", 12, 3000), 12);
+  EXPECT_EQ(ask(arming, "*OPC?"), "1\n");
+  lxi_disconnect(arming);
+  const int next = lxi_connect("127.0.0.1", port, nullptr, 3000, RAW);
+  ASSERT_GE(next, 0);
+  for (int i = 0; i < 30; ++i) ASSERT_EQ(ask(next, "*OPC?"), "1\n") << i;
+  lxi_disconnect(next);
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 // a generator on the bench sets the receiver's input.
 #include "autocal_run.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
 #include <stdlib.h>
-
+#include <sys/socket.h>
 #include <sys/wait.h>
 
 #include <cmath>
@@ -18,6 +21,7 @@
 #include "fendrel.h"
 #include "receivers/device_list.h"
 #include "sim/shared_state.h"
+#include "sim/testing/child_process.h"
 #include "sim/testing/generator_server_process.h"
 #include "true_levels.h"
 
@@ -226,8 +230,9 @@ TEST_F(AutocalRun, AFailureMidRunEndsWithItsMessageOutputOffAndOnlyFinishedColum
   const Failure failures[] = {
       {"refused", [](FakeGenerator& g) { g.refuseLevels = true; }, "fake://sg refused :SOUR:POW"},
       {"silent", [](FakeGenerator& g) { g.failure = "fake://sg did not answer within 5000 ms"; },
-       "fake://sg did not answer within 5000 ms (*OPC?)\nThe generator's output could not be switched off: "
-       "fake://sg did not answer within 5000 ms (output off)"},
+       "fake://sg did not answer within 5000 ms (*OPC?)\nThe generator's output could not be switched off "
+       "and "
+       "may still be on at "},
       {"dropped", [](FakeGenerator& g) { g.failure = "fake://sg closed the connection"; },
        "fake://sg closed the connection (*OPC?)"},
       {"unplugged",
@@ -280,6 +285,35 @@ TEST_F(AutocalRun, AFailureMidRunEndsWithItsMessageOutputOffAndOnlyFinishedColum
                  "10M,20M", "--levels", "-130:-10", "--out", (folder_ / "reconnected.cal").string()}),
             "fake://sg closed the connection (*OPC?)");
   EXPECT_EQ(callsAfterwards, std::vector<std::string>{"connected"});
+
+  // When the new connection is refused too, the message says so, naming the
+  // generator and the level it may still give.
+  const int unused = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(unused, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  socklen_t size = sizeof local;
+  getsockname(unused, reinterpret_cast<sockaddr*>(&local), &size);
+  close(unused);  // nobody listens there
+  const std::string refused = "tcp://127.0.0.1:" + std::to_string(ntohs(local.sin_port));
+  reconnect = [&] { return instruments::ConnectGenerator(refused, std::chrono::seconds(2)); };
+  generator = FakeGenerator();
+  generator.state = state;
+  generator.onLevel = [&](int levels) {
+    if (levels == 60) generator.failure = "fake://sg closed the connection";
+  };
+  const std::string message =
+      Run({"--generator", "fake://sg", "--receiver", "C4000815", "--mode", "FMW", "--frequencies", "10M,20M",
+           "--levels", "-130:-10", "--out", (folder_ / "reconnect-refused.cal").string()});
+  EXPECT_EQ(message.rfind("fake://sg closed the connection (*OPC?)\nThe generator's output could not be switched "
+                          "off and may still be on at ",
+                          0),
+            0u)
+      << message;
+  EXPECT_TRUE(message.ends_with(" dBm (fake://sg): Signal generator " + refused +
+                                ": cannot connect: connection refused"))
+      << message;
 }
 
 TEST_F(AutocalRun, WhatCannotWorkIsRefusedBeforeTheGeneratorIsTouched) {
@@ -302,7 +336,7 @@ TEST_F(AutocalRun, WhatCannotWorkIsRefusedBeforeTheGeneratorIsTouched) {
     arguments.insert(arguments.end(), {"--out", (folder_ / "never.cal").string()});
     EXPECT_EQ(Run(arguments), failure.message);
   }
-  EXPECT_EQ(generator.calls, std::vector<std::string>(std::size(cases), "output off"));
+  EXPECT_EQ(generator.calls, std::vector<std::string>()) << "it was not switched on, so not off either";
   EXPECT_FALSE(fs::exists(folder_ / "never.cal"));
 }
 
@@ -416,6 +450,82 @@ TEST_F(AutocalRun, OverTcpAgainstTheSimulatedGeneratorAndThroughItsDroppedConnec
   EXPECT_EQ(message.find("could not be switched off"), std::string::npos) << message;
   EXPECT_EQ(Frequencies(folder_ / "dropped.cal", "HalvoC4", 3), std::vector<int64_t>{10'000'000});
   EXPECT_FALSE(sim::LoadState(folder_ / "state").outputOn);  // switched off over a new connection
+}
+
+// A stop signal after the first column: the output goes off, one line says
+// where the run stopped, the finished column stays, and the exit status is
+// the one a shell expects. A generator that is gone when the output has to
+// go off (its port now refuses) is named with the level last set.
+TEST_F(AutocalRun, StopSignalsAndAVanishedGeneratorEndTheCommandAsAnOperatorExpects) {
+  const std::vector<std::string> common = {"--receiver",  "C4000815", "--mode",   "FMW",      "--frequencies",
+                                           "10M,20M,30M", "--levels", "-130:-10", "--settle", "30"};
+  const struct {
+    int signal;
+    const char* name;
+    int status;
+  } stops[] = {{SIGINT, "SIGINT", 130}, {SIGTERM, "SIGTERM", 143}, {SIGHUP, "SIGHUP", 129}};
+  for (const auto& stop : stops) {
+    SCOPED_TRACE(stop.name);
+    sim::testing::GeneratorServerProcess server;
+    const fs::path out = folder_ / ("stopped" + std::to_string(stop.status) + ".cal");
+    std::vector<std::string> arguments = {"--generator", server.Address(), "--out", out.string()};
+    arguments.insert(arguments.end(), common.begin(), common.end());
+    sim::testing::ChildProcess autocal("orvanta-autocal", arguments);
+    const std::string first = autocal.Line();
+    ASSERT_EQ(first.rfind("10 MHz: ", 0), 0u) << first;
+    autocal.Signal(stop.signal);
+    int status = 0;
+    const std::string errors = autocal.Errors(status);
+    EXPECT_EQ(status, stop.status) << errors;
+    EXPECT_EQ(errors, "orvanta-autocal: interrupted by " + std::string(stop.name) +
+                          " at 20 MHz; 1 of 3 frequencies kept in " + out.string() +
+                          "; generator output off\n");
+    EXPECT_FALSE(sim::LoadState(folder_ / "state").outputOn);
+    EXPECT_EQ(Frequencies(out, "HalvoC4", 3), std::vector<int64_t>{10'000'000});
+  }
+
+  std::optional<sim::testing::GeneratorServerProcess> server(std::in_place);
+  const fs::path out = folder_ / "vanished.cal";
+  std::vector<std::string> arguments = {"--generator", server->Address(), "--out", out.string()};
+  arguments.insert(arguments.end(), common.begin(), common.end());
+  sim::testing::ChildProcess autocal("orvanta-autocal", arguments);
+  ASSERT_EQ(autocal.Line().rfind("10 MHz: ", 0), 0u);
+  server->Kill();
+  int status = 0;
+  const std::string errors = autocal.Errors(status);
+  EXPECT_EQ(status, 1) << errors;
+  EXPECT_NE(errors.find("The generator's output could not be switched off and may still be on at "),
+            std::string::npos)
+      << errors;
+  // Refused, or taken by a dying server and dropped: either way it is named.
+  EXPECT_NE(errors.find(" dBm (" + server->Address() + "): Signal generator " + server->Address()),
+            std::string::npos)
+      << errors;
+  EXPECT_TRUE(sim::LoadState(folder_ / "state").outputOn) << "nothing could reach it";
+  EXPECT_EQ(Frequencies(out, "HalvoC4", 3), std::vector<int64_t>{10'000'000});
+}
+
+// A port that takes the connection and never answers: the run ends after one
+// time-out with one line of its own; the generator, never set, is left alone.
+TEST_F(AutocalRun, ASilentGeneratorEndsTheCommandWithOneLineAfterOneTimeOut) {
+  const int silent = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  socklen_t size = sizeof local;
+  getsockname(silent, reinterpret_cast<sockaddr*>(&local), &size);
+  listen(silent, 4);
+  const std::string address = "tcp://127.0.0.1:" + std::to_string(ntohs(local.sin_port));
+  sim::testing::ChildProcess autocal(
+      "orvanta-autocal",
+      {"--generator", address, "--timeout", "700", "--receiver", "C4000815", "--mode", "FMW", "--frequencies",
+       "10M", "--levels", "-130:-10", "--out", (folder_ / "x.cal").string()});
+  int status = 0;
+  EXPECT_EQ(autocal.Errors(status), "orvanta-autocal: Signal generator " + address +
+                                        ", command \"*IDN?\": no answer within 700 ms\n");
+  EXPECT_EQ(status, 1);
+  close(silent);
 }
 
 struct Ended {
