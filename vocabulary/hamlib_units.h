@@ -1,14 +1,9 @@
 #pragma once
-// Hamlib's side of a calibration: its mode names as the table's mode codes,
-// and its STRENGTH unit, whole dB relative to S9.
+// Hamlib's S-meter unit, STRENGTH: whole dB relative to S9. (Its modes are
+// in hamlib_modes.h.)
 #include <cstdint>
-#include <string_view>
 
 namespace vocabulary {
-
-// The table mode a Hamlib mode name is calibrated in ("PKTUSB" -> USB);
-// CAL_MODE_DEFAULT for a mode the tables have no section of their own for.
-int32_t TableModeOfHamlib(std::string_view hamlibMode);
 
 // S9 in dBm at a frequency: -73 dBm below 30 MHz, -93 dBm from 30 MHz up.
 double S9Dbm(int64_t hz);

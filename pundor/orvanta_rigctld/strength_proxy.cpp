@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "rigctl_command.h"
+#include "vocabulary/hamlib_modes.h"
 #include "vocabulary/hamlib_units.h"
 
 namespace {

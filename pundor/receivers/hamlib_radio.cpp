@@ -7,6 +7,7 @@
 
 #include "receivers/library_functions.h"
 #include "receivers/record_text.h"
+#include "vocabulary/hamlib_modes.h"
 
 // The entry points of libhamlib the driver uses, in the order they are
 // resolved. All are required.
@@ -51,19 +52,12 @@ constexpr const char* kHamlibLibrary = "libhamlib-4.dll";
 constexpr const char* kHamlibLibrary = "libhamlib.so.4";
 #endif
 
-constexpr std::pair<uint64_t, int32_t> kModes[] = {
-    {RIG_MODE_AM, kModeAM},      {RIG_MODE_CW, kModeCW},      {RIG_MODE_CWR, kModeCW},
-    {RIG_MODE_USB, kModeUSB},    {RIG_MODE_PKTUSB, kModeUSB}, {RIG_MODE_LSB, kModeLSB},
-    {RIG_MODE_PKTLSB, kModeLSB}, {RIG_MODE_FM, kModeFMN},     {RIG_MODE_PKTFM, kModeFMN},
-    {RIG_MODE_WFM, kModeFMW},
-};
-
 // The program's modes of every mode in a Hamlib mode set, each once, in
 // mode-code order.
 int32_t ListModes(uint64_t hamlibModes, int32_t* modes) {
   std::vector<int32_t> found;
   for (uint64_t bit = 1; bit != 0; bit <<= 1)
-    if (hamlibModes & bit) found.push_back(ProgramModeOfHamlib(bit));
+    if (hamlibModes & bit) found.push_back(vocabulary::TableModeOfHamlib(bit));
   std::sort(found.begin(), found.end());
   found.erase(std::unique(found.begin(), found.end()), found.end());
   const auto count = std::min<std::size_t>(found.size(), kMaxModes);
@@ -109,18 +103,6 @@ std::string CalReceiverName(std::string_view radioName) {
   std::string name(radioName);
   if (name.size() < kRadioNameWidth) name.resize(kRadioNameWidth, ' ');
   return name;
-}
-
-int32_t ProgramModeOfHamlib(uint64_t hamlibMode) {
-  for (const auto& [hamlib, mode] : kModes)
-    if (hamlib == hamlibMode) return mode;
-  return kModeDefault;
-}
-
-uint64_t HamlibModeOfProgram(int32_t mode) {
-  for (const auto& [hamlib, program] : kModes)
-    if (program == mode) return hamlib;
-  return 0;
 }
 
 TVelkaro_Hamlib::TVelkaro_Hamlib(std::vector<THamlibRadio> radios)
@@ -238,8 +220,8 @@ bool TVelkaro_Hamlib::IsDeviceConnected() { return IsOpen() && !lost_; }
 int32_t TVelkaro_Hamlib::SetMode(int32_t mode) {
   if (!IsOpen()) return 0;
   if (mode == kModeDefault) return 1;
-  const uint64_t hamlibMode = HamlibModeOfProgram(mode);
-  return hamlibMode != 0 &&
+  const rmode_t hamlibMode = vocabulary::HamlibModeOfTable(mode);
+  return hamlibMode != RIG_MODE_NONE &&
          Succeeded(fn_->rig_set_mode(rig_->rig, RIG_VFO_CURR, hamlibMode, RIG_PASSBAND_NORMAL));
 }
 
@@ -247,7 +229,7 @@ int32_t TVelkaro_Hamlib::GetMode() {
   rmode_t mode = RIG_MODE_NONE;
   pbwidth_t width = 0;
   if (!IsOpen() || !Succeeded(fn_->rig_get_mode(rig_->rig, RIG_VFO_CURR, &mode, &width))) return kModeDefault;
-  return ProgramModeOfHamlib(mode);
+  return vocabulary::TableModeOfHamlib(mode);
 }
 
 std::optional<std::string> TVelkaro_Hamlib::SetFrontEnd(const THamlibFrontEnd& frontEnd) {

@@ -28,14 +28,6 @@ bool IsRadioName(std::string_view name);
 // with blanks to 7 characters, as a CAL file reads a shorter name back.
 std::string CalReceiverName(std::string_view radioName);
 
-// The program's mode for a Hamlib mode (one RIG_MODE_ bit): AM; CW and CWR
-// as CW; USB, PKTUSB as USB; LSB, PKTLSB as LSB; FM, PKTFM as FMN; WFM as
-// FMW; any other as the default mode.
-int32_t ProgramModeOfHamlib(uint64_t hamlibMode);
-// The Hamlib mode the program's mode sets; 0 for the default mode and the
-// program's modes without one.
-uint64_t HamlibModeOfProgram(int32_t mode);
-
 // The attenuator and preamp settings of a run, in dB; 0 off.
 struct THamlibFrontEnd {
   int32_t AttenuatorDb = 0;

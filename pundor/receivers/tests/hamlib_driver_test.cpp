@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "receivers/device_list.h"
@@ -16,6 +17,7 @@
 #include "sim/smeter.h"
 #include "sim/testing/sim_server_process.h"
 #include "simulated_receivers.h"
+#include "vocabulary/hamlib_modes.h"
 
 using ::testing::ElementsAre;
 
@@ -115,23 +117,25 @@ TEST_F(HamlibDriver, TheRadiosFileListsItsRadiosAfterTheMakersReceivers) {
   unsetenv("XDG_CONFIG_HOME");
 }
 
-TEST(HamlibModes, MapOntoTheProgramsModes) {
-  for (const auto& [hamlib, mode] : {std::pair{RIG_MODE_AM, kModeAM},
-                                     {RIG_MODE_CW, kModeCW},
-                                     {RIG_MODE_CWR, kModeCW},
-                                     {RIG_MODE_USB, kModeUSB},
-                                     {RIG_MODE_PKTUSB, kModeUSB},
-                                     {RIG_MODE_LSB, kModeLSB},
-                                     {RIG_MODE_PKTLSB, kModeLSB},
-                                     {RIG_MODE_FM, kModeFMN},
-                                     {RIG_MODE_PKTFM, kModeFMN},
-                                     {RIG_MODE_WFM, kModeFMW},
-                                     {RIG_MODE_RTTY, kModeDefault},
-                                     {RIG_MODE_DSB, kModeDefault}})
-    EXPECT_EQ(ProgramModeOfHamlib(hamlib), mode) << hamlib;
-  EXPECT_EQ(HamlibModeOfProgram(kModeFMN), RIG_MODE_FM);
-  EXPECT_EQ(HamlibModeOfProgram(kModeFMW), RIG_MODE_WFM);
-  EXPECT_EQ(HamlibModeOfProgram(kModeFMM), 0u);
+TEST(HamlibModes, MapOntoTheProgramsModesByBitAndByName) {
+  for (const auto& [hamlib, name, mode] : {std::tuple{RIG_MODE_AM, "AM", kModeAM},
+                                           {RIG_MODE_CW, "CW", kModeCW},
+                                           {RIG_MODE_CWR, "CWR", kModeCW},
+                                           {RIG_MODE_USB, "USB", kModeUSB},
+                                           {RIG_MODE_PKTUSB, "PKTUSB", kModeUSB},
+                                           {RIG_MODE_LSB, "LSB", kModeLSB},
+                                           {RIG_MODE_PKTLSB, "PKTLSB", kModeLSB},
+                                           {RIG_MODE_FM, "FM", kModeFMN},
+                                           {RIG_MODE_PKTFM, "PKTFM", kModeFMN},
+                                           {RIG_MODE_WFM, "WFM", kModeFMW},
+                                           {RIG_MODE_RTTY, "RTTY", kModeDefault},
+                                           {RIG_MODE_DSB, "DSB", kModeDefault}}) {
+    EXPECT_EQ(vocabulary::TableModeOfHamlib(hamlib), mode) << name;
+    EXPECT_EQ(vocabulary::TableModeOfHamlib(std::string_view(name)), mode) << name;
+  }
+  EXPECT_EQ(vocabulary::HamlibModeOfTable(kModeFMN), RIG_MODE_FM);
+  EXPECT_EQ(vocabulary::HamlibModeOfTable(kModeFMW), RIG_MODE_WFM);
+  EXPECT_EQ(vocabulary::HamlibModeOfTable(kModeFMM), RIG_MODE_NONE);
   EXPECT_TRUE(IsRadioName("SimRig7"));
   EXPECT_FALSE(IsRadioName("SimRig78"));
   EXPECT_FALSE(IsRadioName(""));
