@@ -106,6 +106,15 @@ constexpr CodeText kLibraryFailures[] = {
   fail("library", subject + ": the library failed with code " + std::to_string(code));
 }
 
+// The receiver as the table names it: a CAL file keeps seven characters of
+// a name, so a shorter one written padded with blanks reads back that way.
+std::string tableReceiver(int32_t handle, const std::string& name) {
+  std::string padded = name;
+  if (padded.size() < 7) padded.resize(7, ' ');
+  const bool asGiven = GetModes(handle, name.c_str(), nullptr, 0) != CAL_ERR_NO_RECEIVER;
+  return asGiven || GetModes(handle, padded.c_str(), nullptr, 0) == CAL_ERR_NO_RECEIVER ? name : padded;
+}
+
 // Opens path through the library's interface, or fails.
 int32_t openedOrFail(const OpenTable& table, const std::string& path) {
   if (!table.ok()) libraryFailure(path, table.handle());
@@ -202,13 +211,15 @@ class Tool {
         (pointsText->find_first_not_of("0123456789") != std::string::npos || points < 2 || points > 32))
       usage("--points: '" + *pointsText + "' is not a whole number from 2 to 32");
     const OpenTable table(path.c_str());
+    const int32_t handle = openedOrFail(table, path);
+    const std::string name = tableReceiver(handle, receiver);
     std::array<double, 256> column;
     const double s9 = vocabulary::S9Dbm(*frequency);
     for (int raw = 0; raw < 256; ++raw) {
       CalibratedStrength strength{};
       strength.Size = sizeof strength;
       strength.RawValue = static_cast<uint8_t>(raw);
-      const int32_t result = GetCS(openedOrFail(table, path), receiver.c_str(), *mode, *frequency, &strength);
+      const int32_t result = GetCS(handle, name.c_str(), *mode, *frequency, &strength);
       if (result != CAL_OK) libraryFailure(receiver, result);
       column[raw] = strength.DBm - s9;
     }
@@ -373,7 +384,9 @@ class Tool {
     CalibratedStrength strength{};
     strength.Size = sizeof strength;
     strength.RawValue = *raw;
-    const int32_t result = GetCS(openedOrFail(table, path), receiver.c_str(), *mode, *frequency, &strength);
+    const int32_t handle = openedOrFail(table, path);
+    const int32_t result =
+        GetCS(handle, tableReceiver(handle, receiver).c_str(), *mode, *frequency, &strength);
     if (result != CAL_OK) libraryFailure(receiver, result);
     if (json) {
       out_ << "{\"receiver\": " << jsonString(receiver) << ", \"mode\": " << *mode

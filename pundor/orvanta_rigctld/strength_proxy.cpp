@@ -90,10 +90,8 @@ class Session {
       const LineSocket::Read read =
           upstream_.ReadLine(reply, quietEnds ? kQuietMs : kAnswerMs, kMaxAnswerLine);
       if (read == LineSocket::Read::Quiet && quietEnds) return true;
-      if (read != LineSocket::Read::Line) {
-        LoseUpstream();
-        return answered || rigctl::IsQuit(command);
-      }
+      if (read != LineSocket::Read::Line && rigctl::IsQuit(command)) return upstream_.Close(), true;
+      if (read != LineSocket::Read::Line) return LoseUpstream(), answered;
       piece += reply;
       answered = true;
       const bool complete = end.EndsWith(WithoutNewline(reply)) && !upstream_.HasLineWaiting();

@@ -8,10 +8,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +21,8 @@
 #include "fendrel.h"
 #include "line_socket.h"
 #include "rigctl_command.h"
+#include "sim/shared_state.h"
+#include "sim/testing/sim_server_process.h"
 
 extern char** environ;
 
@@ -251,6 +255,58 @@ TEST_F(ProxyTest, ChoosesTheTableOfTheRadiosFrontEndState) {
   const auto proxy = StartProxy({"--cal-state", "ATT=20:" + attenuated.string()});
   EXPECT_EQ(Rigctl("F 7100000 M USB 2400 L ATT 0 l STRENGTH"), "10\n");
   EXPECT_EQ(Rigctl("L ATT 20 l STRENGTH"), "20\n");
+}
+
+// The simulator's SimRig calibrated from its own noise-free curve: each raw
+// value at the middle of the levels that give it.
+void WriteTrueTable(const fs::path& file, const std::vector<std::pair<int64_t, std::string>>& frequencies) {
+  const fs::path tool = fs::read_symlink("/proc/self/exe").parent_path() / "orvanta-sim";
+  const int32_t handle = LoadCALFile(nullptr);
+  for (const auto& [hz, text] : frequencies) {
+    std::array<double, 256> sum{}, count{};
+    std::istringstream curve(OutputOf(tool.string() + " model SimRig USB " + text + " -140:0:0.05"));
+    double level;
+    int raw;
+    while (curve >> level >> raw) sum[raw] += level, count[raw] += 1;
+    std::array<double, 256> levels;
+    for (int r = 0; r < 256; ++r) {
+      // A raw value the curve never gives takes its nearest neighbour's level.
+      int nearest = r;
+      for (int d = 1; count[nearest] == 0; ++d)
+        nearest = count[std::max(r - d, 0)] ? std::max(r - d, 0) : std::min(r + d, 255);
+      levels[r] = sum[nearest] / count[nearest];
+    }
+    PutDBMs(handle, "SimRig ", CAL_MODE_USB, hz, levels.data());
+  }
+  ASSERT_EQ(SaveCALFile(handle, file.c_str()), CAL_OK);
+  Unload(handle);
+}
+
+// The whole road: the simulated radio behind rigctld's protocol, the proxy in
+// front of it, Hamlib's rigctl asking for STRENGTH while the generator moves.
+TEST_F(ProxyTest, HamlibsClientReadsTheTrueLevelReS9OfTheSimulatedRadio) {
+  setenv(sim::kStateVariable, (folder_ / "state").c_str(), 1);
+  unsetenv(sim::kScenarioVariable);
+  const fs::path table = folder_ / "simrig.cal";
+  WriteTrueTable(table, {{7'100'000, "7.1M"}, {50'100'000, "50.1M"}});
+  const sim::testing::RigctldProcess radio("SimRig");
+  const fs::path tool = fs::read_symlink("/proc/self/exe").parent_path() / "orvanta-rigctld";
+  const Process proxy({tool.string(), "--upstream", radio.Address(), "--cal", table.string(), "--name",
+                       "SimRig", "--listen", "127.0.0.1:0"},
+                      true);
+  const std::string& line = proxy.FirstLine();
+  port_ = std::atoi(line.c_str() + line.find(':', line.find("listening on")) + 1);
+  for (const auto& [hz, s9] : {std::pair{int64_t{7'100'000}, -73}, {int64_t{50'100'000}, -93}}) {
+    for (const double dbm : {-115.0, -93.0, -73.0, -52.5, -31.0}) {
+      ASSERT_TRUE(sim::UpdateState(folder_ / "state", [&](sim::SharedState& state) {
+        state.ChangeSignal(dbm, true, sim::SteadyNowNs());
+        state.generatorHz = hz;
+      }));
+      const int strength = std::stoi(Rigctl("F " + std::to_string(hz) + " M USB 0 l STRENGTH"));
+      EXPECT_NEAR(strength, dbm - s9, 1.0) << dbm << " dBm at " << hz << " Hz";
+    }
+  }
+  unsetenv(sim::kStateVariable);
 }
 
 }  // namespace
