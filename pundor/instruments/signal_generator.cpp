@@ -53,7 +53,7 @@ class ScpiGenerator final : public SignalGenerator {
     try {
       transport_->Send(dialect_.clear);
     } catch (const TransportError& error) {
-      FailToConnect(address_, std::string("cannot connect (") + error.what() + ")");
+      FailToConnect(address_, std::string("cannot connect: ") + error.what());
     }
   }
 
@@ -163,7 +163,7 @@ std::unique_ptr<Transport> OpenTransport(const std::string& address, std::chrono
   constexpr std::string_view kTcp = "tcp://", kVxi11 = "vxi11://";
   if (address.starts_with(kTcp)) {
     const auto [host, port] = HostAndPort(address, std::string_view(address).substr(kTcp.size()));
-    return ConnectSocket(host, port, timeout);
+    return ConnectLan(host, port, LanProtocol::kRawSocket, "", timeout);
   }
   if (address.starts_with(kVxi11)) {
     // vxi11://HOST or vxi11://HOST/DEVICE (inst0 by default).
@@ -171,7 +171,8 @@ std::unique_ptr<Transport> OpenTransport(const std::string& address, std::chrono
     const auto slash = rest.find('/');
     const std::string host = rest.substr(0, slash);
     if (host.empty()) FailToConnect(address, "no host");
-    return ConnectVxi11(host, slash == std::string::npos ? "" : rest.substr(slash + 1), timeout);
+    return ConnectLan(host, 0, LanProtocol::kVxi11, slash == std::string::npos ? "" : rest.substr(slash + 1),
+                      timeout);
   }
   if (address.starts_with('/')) return OpenDeviceFile(address, timeout);
   FailToConnect(

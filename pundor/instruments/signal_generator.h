@@ -1,6 +1,6 @@
 #pragma once
 // A programmable signal generator, driven with SCPI text commands over the
-// network (a raw socket, or VXI-11 through liblxi) or over USB (USBTMC,
+// network (a raw socket or VXI-11, both through liblxi) or over USB (USBTMC,
 // through its device file).
 #include <chrono>
 #include <cstdint>

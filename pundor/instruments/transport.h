@@ -50,12 +50,12 @@ std::string Escaped(std::string_view text);
 // What the system says about `error`, in lower case: "connection refused".
 std::string SystemReason(int error);
 
-// VXI-11 through liblxi; `device` is the device name (inst0 when empty).
-std::unique_ptr<Transport> ConnectVxi11(const std::string& host, const std::string& device,
-                                        std::chrono::milliseconds timeout);
-// A raw TCP socket (as laboratory generators serve SCPI on port 5025).
-std::unique_ptr<Transport> ConnectSocket(const std::string& host, uint16_t port,
-                                         std::chrono::milliseconds timeout);
+// A raw TCP socket (as laboratory generators serve SCPI on port 5025) or
+// VXI-11, both through liblxi. `device` is the VXI-11 device name (inst0 when
+// empty); `port` is the raw socket's.
+enum class LanProtocol { kRawSocket, kVxi11 };
+std::unique_ptr<Transport> ConnectLan(const std::string& host, uint16_t port, LanProtocol protocol,
+                                      const std::string& device, std::chrono::milliseconds timeout);
 // A USBTMC device file, or anything else that reads and writes like one.
 std::unique_ptr<Transport> OpenDeviceFile(const std::string& path, std::chrono::milliseconds timeout);
 
