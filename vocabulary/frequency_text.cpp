@@ -103,8 +103,11 @@ std::optional<int64_t> ReadFrequency(std::string_view text) {
 }
 
 std::string NotAFrequency(std::string_view text) {
-  return "\"" + std::string(text) +
-         "\" is not a frequency in whole hertz (such as 7100000, 7.1M, \"7.1 MHz\", 7100k or 7.1e6)";
+  // Appended piece by piece: the Release build sees a false overlap in "x" + s.
+  std::string message = "\"";
+  message.append(text);
+  message.append("\" is not a frequency in whole hertz (such as 7100000, 7.1M, \"7.1 MHz\", 7100k or 7.1e6)");
+  return message;
 }
 
 }  // namespace vocabulary
