@@ -65,7 +65,7 @@ std::string Format(std::string_view longName, const SimulatedRig::Arguments& arg
   std::vector<std::string> records;
   if (separator) {
     std::string echo = std::string(longName) + ":";
-    for (const auto arg : args) echo += " " + std::string(arg);
+    for (const auto arg : args) echo.append(" ").append(arg);
     records.push_back(echo);
   }
   if (reply.code == kOk)

@@ -48,7 +48,9 @@ fs::path AutoCalFiles::SpareStem() const {
   const std::string stamp =
       QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toStdString();
   for (int n = 1;; ++n) {
-    const fs::path stem = spareFolder_ / ("New-" + stamp + (n > 1 ? "-" + std::to_string(n) : ""));
+    std::string name = "New-" + stamp;
+    if (n > 1) name.append("-").append(std::to_string(n));
+    const fs::path stem = spareFolder_ / name;
     if (!fs::exists(WithSuffix(stem, ".steps.csv")) && !fs::exists(WithSuffix(stem, ".recovery.cal")))
       return stem;
   }

@@ -98,7 +98,7 @@ class ScpiGenerator final : public SignalGenerator {
   void Set(const std::string& command) {
     std::string message = command;
     if (queueMayHoldErrors_ && !dialect_.clear.empty())
-      message += ";" + std::string(dialect_.clear) + ";" + command;
+      message.append(";").append(dialect_.clear).append(";").append(command);
     const std::string error = NoErrorAsEmpty(Query(message + ";" + std::string(dialect_.error), command));
     queueMayHoldErrors_ = !error.empty();
     if (!error.empty()) Fail(command, "the generator reports " + Escaped(error));

@@ -24,17 +24,24 @@ bool ParsePositive(std::string_view text, int32_t& value) {
   return error == std::errc() && end == text.data() + text.size() && value > 0;
 }
 
+// A word in quotes, appended piece by piece: the Release build sees a false
+// overlap in "\"" + word.
+std::string Quoted(std::string_view word) {
+  std::string quoted = "\"";
+  quoted.append(word).append("\"");
+  return quoted;
+}
+
 // What is wrong with a line, or "" when `radio` holds it.
 std::string ParseLine(const std::vector<std::string_view>& words, THamlibRadio& radio) {
   if (words.size() < 3 || words.size() > 4) return "expected NAME MODEL ADDRESS [speed=BAUD]";
-  if (!IsRadioName(words[0])) return "the name \"" + std::string(words[0]) + "\" is longer than 7 characters";
-  if (!ParsePositive(words[1], radio.Model))
-    return "\"" + std::string(words[1]) + "\" is not a Hamlib model number";
+  if (!IsRadioName(words[0])) return "the name " + Quoted(words[0]) + " is longer than 7 characters";
+  if (!ParsePositive(words[1], radio.Model)) return Quoted(words[1]) + " is not a Hamlib model number";
   radio.Name = words[0];
   radio.Address = words[2];
   if (words.size() == 4 &&
       (!words[3].starts_with("speed=") || !ParsePositive(words[3].substr(6), radio.SerialSpeed)))
-    return "\"" + std::string(words[3]) + "\" is not speed=BAUD";
+    return Quoted(words[3]) + " is not speed=BAUD";
   return "";
 }
 
@@ -54,12 +61,15 @@ TRadiosFile ParseRadiosFile(std::string_view text) {
     THamlibRadio radio;
     std::string problem = ParseLine(words, radio);
     if (problem.empty() && !names.insert(radio.Name).second)
-      problem = "\"" + radio.Name + "\" is listed twice";
+      problem = Quoted(radio.Name) + " is listed twice";
     if (problem.empty())
       file.radios.push_back(std::move(radio));
     else
-      file.problems +=
-          (file.problems.empty() ? "" : "\n") + ("line " + std::to_string(number) + ": " + problem);
+      file.problems.append(file.problems.empty() ? "" : "\n")
+          .append("line ")
+          .append(std::to_string(number))
+          .append(": ")
+          .append(problem);
   }
   return file;
 }

@@ -298,7 +298,8 @@ TEST_F(GeneratorTest, DrivesAGeneratorThroughItsDeviceFile) {
       pending.append(buffer, got);
       for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
         const auto outcome = generator.Execute(pending.substr(0, end));
-        if (outcome.reply) write(master, (*outcome.reply + "\n").data(), outcome.reply->size() + 1);
+        const std::string answer = outcome.reply ? *outcome.reply + "\n" : "";
+        if (!answer.empty() && write(master, answer.data(), answer.size()) < 0) answering = false;
       }
     }
   });
