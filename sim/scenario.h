@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "vocabulary/receiver_names.h"
+#include "vocabulary/words.h"
 
 namespace sim {
 
@@ -77,8 +78,7 @@ const RadioSpec* FindRadio(const Scenario& scenario, std::string_view name);
 // "145.5M", "7100 kHz"); false when it is not one.
 bool ParseFrequency(std::string_view text, int64_t& hz);
 bool ParseNumber(std::string_view text, double& value);
-// The words of a line, separated by blanks, tabs and carriage returns.
-std::vector<std::string_view> Words(std::string_view line);
+using vocabulary::Words;
 
 Scenario ParseScenario(std::string_view text);
 std::string_view DefaultScenarioText();

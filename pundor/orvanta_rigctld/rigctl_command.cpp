@@ -3,6 +3,8 @@
 #include <cctype>
 #include <utility>
 
+#include "vocabulary/words.h"
+
 namespace rigctl {
 namespace {
 
@@ -40,15 +42,8 @@ bool IsExtendedPrefix(char c) {
 }
 
 std::vector<std::string> Words(std::string_view text) {
-  std::vector<std::string> words;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
-    const std::size_t start = at;
-    while (at < text.size() && !std::isspace(static_cast<unsigned char>(text[at]))) ++at;
-    if (at > start) words.emplace_back(text.substr(start, at - start));
-  }
-  return words;
+  const auto words = vocabulary::Words(text);
+  return {words.begin(), words.end()};
 }
 
 }  // namespace

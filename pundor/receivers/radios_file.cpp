@@ -6,18 +6,9 @@
 #include <set>
 #include <sstream>
 
-namespace {
+#include "vocabulary/words.h"
 
-std::vector<std::string_view> Words(std::string_view line) {
-  std::vector<std::string_view> words;
-  std::size_t at = 0;
-  while ((at = line.find_first_not_of(" \t\r", at)) != std::string_view::npos) {
-    const std::size_t end = std::min(line.find_first_of(" \t\r", at), line.size());
-    words.push_back(line.substr(at, end - at));
-    at = end;
-  }
-  return words;
-}
+namespace {
 
 bool ParsePositive(std::string_view text, int32_t& value) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -56,7 +47,7 @@ TRadiosFile ParseRadiosFile(std::string_view text) {
     text = newline == std::string_view::npos ? std::string_view() : text.substr(newline + 1);
     if (const auto comment = line.find('#'); comment != std::string_view::npos)
       line = line.substr(0, comment);
-    const auto words = Words(line);
+    const auto words = vocabulary::Words(line);
     if (words.empty()) continue;
     THamlibRadio radio;
     std::string problem = ParseLine(words, radio);
