@@ -3,7 +3,9 @@
 #include <hamlib/rig.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstring>
+#include <string>
 
 #include "receivers/library_functions.h"
 #include "receivers/record_text.h"
@@ -92,6 +94,25 @@ bool IsLost(int status) {
   }
 }
 
+// libhamlib 4.5's rig_open keeps the name setlocale gives for LC_NUMERIC
+// across its own switch to "C", which frees that name unless it already is
+// "C" (the calibrator runs in the user's locale): open with "C" in force,
+// then put the program's own back.
+class NumericLocaleC {
+ public:
+  NumericLocaleC() {
+    const char* name = std::setlocale(LC_NUMERIC, nullptr);
+    saved_ = name ? name : "C";
+    std::setlocale(LC_NUMERIC, "C");
+  }
+  ~NumericLocaleC() { std::setlocale(LC_NUMERIC, saved_.c_str()); }
+  NumericLocaleC(const NumericLocaleC&) = delete;
+  NumericLocaleC& operator=(const NumericLocaleC&) = delete;
+
+ private:
+  std::string saved_;
+};
+
 }  // namespace
 
 bool IsRadioName(std::string_view name) {
@@ -127,6 +148,7 @@ std::string TVelkaro_Hamlib::ModelName(int32_t model) {
 }
 
 std::unique_ptr<TVelkaro_Hamlib::Rig> TVelkaro_Hamlib::OpenRadio(const THamlibRadio& radio) {
+  const NumericLocaleC locale;
   RIG* handle = fn_->rig_init(radio.Model);
   if (!handle) return nullptr;
   auto rig = std::make_unique<Rig>(*fn_, handle);
