@@ -132,7 +132,11 @@ TVelkaro_Hamlib::TVelkaro_Hamlib(std::vector<THamlibRadio> radios)
   auto bindAll = [](const platform::DynamicLibrary& library, Functions& functions) {
     return true HAMLIB_FUNCTIONS(RECEIVER_FUNCTION_BIND);
   };
-  library_ = platform::DynamicLibrary::Load(kHamlibLibrary);
+  // Once used, libhamlib stays loaded for the rest of the process: it keeps
+  // allocations across rig_cleanup that unloading would strand.
+  static const platform::DynamicLibrary* const kept =
+      platform::DynamicLibrary::Load(kHamlibLibrary).release();
+  library_ = kept ? platform::DynamicLibrary::Load(kHamlibLibrary) : nullptr;
   if (library_ && !bindAll(*library_, *fn_)) library_.reset();
   // Hamlib's own messages would run into the program's output.
   if (library_) fn_->rig_set_debug(RIG_DEBUG_NONE);
