@@ -95,5 +95,6 @@ std::optional<double> StrengthTables::Level(const FrontEnd& frontEnd, int32_t mo
   strength.Size = sizeof strength;
   strength.RawValue = raw;
   if (GetCS(table->second, receiverName_.c_str(), mode, hz, &strength) != CAL_OK) return std::nullopt;
-  return strength.DBm;
+  const double dbm = strength.DBm;  // a copy: the structure is packed
+  return dbm;
 }
