@@ -83,13 +83,20 @@ echo "== lintian"
 #     strip (objcopy --strip-unneeded) keeps; it costs a few bytes.
 #   no-symbols-control-file: the shlibs file gives applications their
 #     dependency on libfendrel2; a symbols file would repeat the nine exports.
+#   hardening-no-fortify-functions for orvanta-rigctld: it calls none of the
+#     C functions FORTIFY_SOURCE checks (its buffers go through the C++
+#     library and whole-buffer socket reads); the flag is set as for the rest.
 accepted=(binary-has-unneeded-section no-symbols-control-file)
+accepted_lines=("I: fendrel-tools: hardening-no-fortify-functions [usr/bin/orvanta-rigctld]")
 # With the -dbgsym packages, whose documentation folder is their package's.
 lintian -I --pedantic --fail-on none $(for package in "${packages[@]}"; do deb "$package"; done) \
   build-release/packages/*-dbgsym_"$version"_*.ddeb >"$work/lintian"
 cat "$work/lintian"
-while read -r severity package tag _; do
-  [[ $severity == [IPX]: && " ${accepted[*]} " == *" $tag "* ]] || fail "lintian: $severity $package $tag"
+while read -r line; do
+  read -r severity package tag _ <<<"$line"
+  [[ $severity == [IPX]: && " ${accepted[*]} " == *" $tag "* ]] && continue
+  printf '%s\n' "${accepted_lines[@]}" | grep -qxF "$line" && continue
+  fail "lintian: $line"
 done <"$work/lintian"
 ((failed == 0)) || exit 1
 
